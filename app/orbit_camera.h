@@ -1,0 +1,18 @@
+#pragma once
+
+struct AppState;
+
+// π as the single-precision float every camera angle is derived from.
+constexpr float kCameraPi = 3.1415927f;
+
+// Clamps the elevation to [-π/4, π/4] and recomputes cameraEye from the
+// distance, elevation and azimuth (radians).
+void computeEye(AppState& state);
+
+// Multiplies gluLookAt(eye, target, up +y) onto the current matrix; does not
+// load the identity first.
+void applyCameraView(const AppState& state);
+
+// One tick of the swing for panState (1 right, 2 left, 0 back to the centre,
+// where it snaps to exactly -π/2), then computeEye.
+void panStep(AppState& state);

@@ -1,0 +1,41 @@
+#include "geometry/simulation_step.h"
+
+#include <limits>
+
+#include "scene/ball.h"
+
+namespace {
+
+// The piece met first along the ball's step, or null when none is met.
+Piece* nearestPiece(Ball& ball, const SceneList& pieces) {
+    Piece* nearest = nullptr;
+    float best = std::numeric_limits<float>::max();
+    for (const auto& piece : pieces) {
+        const float d = piece->hitDistance(&ball);
+        // Strict, so the earlier of equal distances wins; NaN is never taken.
+        if (d >= 0.0f && d < best) {
+            nearest = piece.get();
+            best = d;
+        }
+    }
+    return nearest;
+}
+
+}  // namespace
+
+void simulationStep(Ball& ball, const SceneList& pieces) {
+    int resolutions = 0;
+    Piece* nearest = nullptr;
+    do {
+        nearest = nearestPiece(ball, pieces);
+        if (nearest != nullptr) {
+            nearest->resolveHit(&ball);
+            ++resolutions;
+        }
+        // A zero step meets no face, so the next pass ends the loop.
+        if (resolutions >= kMaxResolutionsPerStep) {
+            ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
+        }
+    } while (nearest != nullptr);
+    ball.advance();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "scene/block.h"
+#include "scene/piece.h"
+
+// The curved ramp: ten blocks 8 degrees apart on a circle of radius 0.5 in the
+// curve's xy-plane. They are members, not children, and each has the curve as
+// its parent so the hit test sees it through the curve's transform.
+class Curve : public Piece {
+public:
+    static constexpr int kBlockCount = 10;
+
+    Curve();
+    ~Curve() override;
+
+    // The ten blocks in index order, each with its own transform and material.
+    void drawShape() override;
+    // Bounces off the block that the last hitDistance with a hit chose.
+    void resolveHit(Ball* ball) override;
+    // The smallest hit distance over all ten blocks (every block is asked,
+    // since each keeps its own face); -1 for none, leaving nearestBlock alone.
+    float hitDistance(Ball* ball) override;
+
+    const Block& block(int i) const { return blocks[i]; }
+    Block& block(int i) { return blocks[i]; }
+    int getNearestBlock() const { return nearestBlock; }
+
+private:
+    // Lays the blocks along the arc; called once, by the constructor.
+    void build();
+
+    Block blocks[kBlockCount];
+    int nearestBlock = 0;
+};

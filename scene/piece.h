@@ -1,0 +1,17 @@
+#pragma once
+
+#include "scene/scene_object.h"
+
+class Ball;
+
+// A scene object the ball can hit: a block or a curve.
+class Piece : public SceneObject {
+public:
+    // Bounces the ball off the surface that this piece's last hitDistance
+    // found nearest, and forgets it; does nothing if there is none.
+    virtual void resolveHit(Ball* ball) = 0;
+    // World units from the ball's centre to where it first meets this piece's
+    // surface, grown by the ball's radius, along this tick's step; -1 for no
+    // hit. Remembers inside the piece what resolveHit needs.
+    virtual float hitDistance(Ball* ball) = 0;
+};
