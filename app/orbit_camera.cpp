@@ -17,7 +17,9 @@ const float kLeftLimit = static_cast<float>(double(kCameraPi) * -3.0 * 0.25);
 const float kPanStep = static_cast<float>((double(kCameraPi) + kCameraPi) * (1.0 / 180.0));
 const float kHalfPi = kCameraPi * 0.5f;
 
-float stepped(float azimuth, double delta) { return static_cast<float>(azimuth + delta); }
+float stepped(float azimuth, double delta) {
+    return static_cast<float>(azimuth + delta);
+}
 
 }  // namespace
 

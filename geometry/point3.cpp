@@ -4,7 +4,9 @@
 
 namespace {
 
-float rounded(double value) { return static_cast<float>(value); }
+float rounded(double value) {
+    return static_cast<float>(value);
+}
 
 }  // namespace
 

@@ -5,7 +5,7 @@
 // A position of three single-precision floats. The difference of two points
 // is itself a Point3, and may be added to a point as an offset.
 class Point3 {
-public:
+  public:
     Point3() = default;
     Point3(float x, float y, float z) : x(x), y(y), z(z) {}
     Point3(const Point3&) = default;

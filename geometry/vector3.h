@@ -4,7 +4,7 @@
 // operation computes in double precision and rounds once where it stores a
 // component; scalar queries return the unrounded double.
 class Vector3 {
-public:
+  public:
     Vector3() = default;
     Vector3(float x, float y, float z) : x(x), y(y), z(z) {}
     Vector3(const Vector3&) = default;

@@ -9,7 +9,7 @@
 // the centre alone places it. Velocity, step and acceleration are in scene
 // units per tick (per tick per tick for the acceleration).
 class Ball : public SceneObject {
-public:
+  public:
     // Step and acceleration start at zero, so a given velocity first moves the
     // ball on the second advance.
     Ball(float radius, float mass, const Point3& center, const Vector3& velocity);
@@ -35,7 +35,7 @@ public:
     float mass;
     float radius;
 
-private:
+  private:
     Point3 centerPoint;
     Vector3 velocity;
     Vector3 step;

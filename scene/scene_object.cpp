@@ -2,19 +2,28 @@
 
 #include <GL/gl.h>
 
-
-SceneObject::SceneObject() { setDefaults(); }
+SceneObject::SceneObject() {
+    setDefaults();
+}
 
 // Children are destroyed in list order by their unique_ptr owners.
 SceneObject::~SceneObject() = default;
 
-void SceneObject::setScale(float x, float y, float z) { scale = {x, y, z}; }
+void SceneObject::setScale(float x, float y, float z) {
+    scale = {x, y, z};
+}
 
-Float3 SceneObject::getScale() const { return scale; }
+Float3 SceneObject::getScale() const {
+    return scale;
+}
 
-void SceneObject::setPosition(float x, float y, float z) { position = {x, y, z}; }
+void SceneObject::setPosition(float x, float y, float z) {
+    position = {x, y, z};
+}
 
-Float3 SceneObject::getPosition() const { return position; }
+Float3 SceneObject::getPosition() const {
+    return position;
+}
 
 void SceneObject::setRotation(float angle, float x, float y, float z) {
     glMatrixMode(GL_MODELVIEW);
@@ -35,9 +44,13 @@ void SceneObject::rotate(float angle, float x, float y, float z) {
     glPopMatrix();
 }
 
-void SceneObject::setShapeScale(float x, float y, float z) { shapeScale = {x, y, z}; }
+void SceneObject::setShapeScale(float x, float y, float z) {
+    shapeScale = {x, y, z};
+}
 
-void SceneObject::setShapeOffset(float x, float y, float z) { shapeOffset = {x, y, z}; }
+void SceneObject::setShapeOffset(float x, float y, float z) {
+    shapeOffset = {x, y, z};
+}
 
 void SceneObject::applyTransform() {
     glTranslatef(position.x, position.y, position.z);
@@ -45,9 +58,13 @@ void SceneObject::applyTransform() {
     glScalef(scale.x, scale.y, scale.z);
 }
 
-void SceneObject::addChild(SceneObject* child) { children.emplace_back(child); }
+void SceneObject::addChild(SceneObject* child) {
+    children.emplace_back(child);
+}
 
-void SceneObject::setMaterial(Material m) { material = m; }
+void SceneObject::setMaterial(Material m) {
+    material = m;
+}
 
 void SceneObject::reset() {
     setDefaults();

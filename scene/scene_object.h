@@ -13,7 +13,7 @@
 // the OpenGL modelview stack as their matrix calculator, so they need a current
 // rendering context; each leaves the matrix and the stack depth as it found them.
 class SceneObject {
-public:
+  public:
     SceneObject();
     virtual ~SceneObject();
     SceneObject(const SceneObject&) = delete;
@@ -59,7 +59,7 @@ public:
     const Tuple3& getSpare() const { return spare; }
     const std::vector<std::unique_ptr<SceneObject>>& getChildren() const { return children; }
 
-protected:
+  protected:
     std::vector<std::unique_ptr<SceneObject>> children;
     Material material;
     Tuple3 spare;

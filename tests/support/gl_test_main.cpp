@@ -10,7 +10,7 @@ namespace {
 int gWindow = 0;
 
 class GlContextEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         int argc = 1;
         char name[] = "ballcourse-tests";
