@@ -1,0 +1,112 @@
+#include "geometry/face.h"
+
+#include <cmath>
+
+#include "scene/ball.h"
+
+namespace {
+
+constexpr double kNoHit = -1.0;
+// Twice the single-precision π, so a flat angle sum compares against the same
+// 2π that the rest of the system uses.
+constexpr double kTwoPi = 2.0 * double(3.1415927f);
+// How far the corner angles may sum from 2π for the contact point to count as
+// inside; a point a hair outside an edge still passes.
+constexpr double kInsideTolerance = 0.01;
+// The normal speed a bounce always takes away, before dividing by the mass.
+constexpr double kBounceLoss = 0.1;
+
+float rounded(double value) {
+    return static_cast<float>(value);
+}
+
+// Where the centre, moving from p towards q, stands after the fraction tf.
+Point3 contactPoint(const Point3& p, const Point3& q, float tf) {
+    return p + (q - p) * tf;
+}
+
+}  // namespace
+
+Face::Face(const Point3& c0, const Point3& c1, const Point3& c2, const Point3& c3) {
+    corners[0] = c0;
+    corners[1] = c1;
+    corners[2] = c2;
+    corners[3] = c3;
+    const Vector3 u = (c2 - c0).asVector();
+    const Vector3 v = (c1 - c0).asVector();
+    unitNormal = v.cross(u);
+    unitNormal.normalize();
+}
+
+double Face::planeParam(const Point3& p, const Point3& q) const {
+    const Vector3& n = unitNormal;
+    const Point3& c0 = corners[0];
+    // Signed distance of p from the plane, summed in this order.
+    const float num = rounded(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
+                              double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
+    const float den =
+        rounded(double(n.y) * (double(p.y) - q.y) + double(n.z) * (double(p.z) - q.z) +
+                double(n.x) * (double(p.x) - q.x));
+    if (den == 0.0f || num < 0.0f) {
+        return kNoHit;
+    }
+    return double(num) / double(den);
+}
+
+double Face::hitDistance(const Ball& ball) const {
+    const Point3 p = ball.center();
+    const Point3 q = p + ball.stepVector();
+    const double t = planeParam(p, q);
+    const float tf = rounded(t);
+    // A centre already on the plane (t = 0) is leaving or sliding, so it is no
+    // hit; a step that ends exactly on the plane (t = 1) is, or the ball would
+    // stand on the plane next tick and fall through it.
+    if (!(t > 0.0 && tf <= 1.0f)) {
+        return kNoHit;
+    }
+    const Point3 h = contactPoint(p, q, tf);
+    Vector3 toCorner[4];
+    for (int i = 0; i < 4; ++i) {
+        toCorner[i] = (corners[i] - h).asVector();
+    }
+    // The angles that the edges subtend at h sum to 2π only inside the quad. A
+    // contact exactly on a corner gives NaN, which fails the test.
+    float sum = rounded(toCorner[0].angle(toCorner[1]));
+    sum = rounded(toCorner[1].angle(toCorner[2]) + sum);
+    sum = rounded(toCorner[2].angle(toCorner[3]) + sum);
+    const double total = toCorner[3].angle(toCorner[0]) + sum;
+    if (std::fabs(total - kTwoPi) < kInsideTolerance) {
+        return distance(h, p);
+    }
+    return kNoHit;
+}
+
+void Face::bounce(Ball& ball) const {
+    const Point3 p = ball.center();
+    const Vector3 step = ball.stepVector();
+    const Point3 q = p + step;
+    const Point3 h = contactPoint(p, q, rounded(planeParam(p, q)));
+    const Vector3& n = unitNormal;
+
+    // Mirror the incoming displacement in the plane, at the step's length.
+    const Vector3 back = (p - h).asVector();
+    const float k = rounded(2.0 * back.dot(n));
+    Vector3 reflected = back * -1.0f + n * k;
+    reflected.setLength(rounded(step.length()));
+
+    // Take speed out of the normal part, never more than all of it.
+    const double vn = reflected.dot(n);
+    Vector3 normalLoss = n * rounded(vn);
+    const float mass = ball.mass;
+    if (mass != 0.0f) {
+        normalLoss = n * rounded(n.dot(reflected) / mass + kBounceLoss / mass);
+    }
+    if (vn < rounded(normalLoss.length())) {
+        normalLoss.setLength(rounded(vn));
+    }
+
+    Vector3 velocity(0.0f, 0.0f, 0.0f);
+    velocity += reflected;
+    velocity -= normalLoss;
+    ball.setHeading(velocity);
+}

@@ -1,0 +1,59 @@
+#include "geometry/grown_box.h"
+
+#include <limits>
+
+namespace {
+
+// Corners of the grown box, named as in the face table below.
+enum Corner { A, B, C, D, E, F, G, H, kCornerCount };
+
+// Each face's corners in the order that makes its normal point outwards.
+constexpr int kFaceCorners[GrownBox::kFaceCount][4] = {
+    {D, C, B, A},  // +x
+    {E, F, G, H},  // −x
+    {A, B, F, E},  // +y
+    {H, G, C, D},  // −y
+    {A, E, H, D},  // +z
+    {C, G, F, B},  // −z
+};
+
+std::array<Face, GrownBox::kFaceCount> buildFaces(const Matrix4& world, float ex, float ey,
+                                                  float ez) {
+    Point3 corner[kCornerCount] = {
+        {+ex, +ey, +ez}, {+ex, +ey, -ez}, {+ex, -ey, -ez}, {+ex, -ey, +ez},
+        {-ex, +ey, +ez}, {-ex, +ey, -ez}, {-ex, -ey, -ez}, {-ex, -ey, +ez},
+    };
+    for (Point3& p : corner) {
+        p.transform(world.m);
+    }
+    auto face = [&corner](int i) {
+        const int* c = kFaceCorners[i];
+        return Face(corner[c[0]], corner[c[1]], corner[c[2]], corner[c[3]]);
+    };
+    return {face(0), face(1), face(2), face(3), face(4), face(5)};
+}
+
+}  // namespace
+
+float grownHalfExtent(float radius, float scale) {
+    return static_cast<float>(0.5 + double(radius) / double(scale));
+}
+
+GrownBox::GrownBox(const Matrix4& world, float radius, float sx, float sy, float sz)
+    : faces(buildFaces(world, grownHalfExtent(radius, sx), grownHalfExtent(radius, sy),
+                       grownHalfExtent(radius, sz))) {}
+
+GrownBox::Hit GrownBox::nearestHit(const Ball& ball) const {
+    const float none = std::numeric_limits<float>::max();
+    Hit nearest{-1, none};
+    for (int i = 0; i < kFaceCount; ++i) {
+        const double d = faces[i].hitDistance(ball);
+        if (d >= 0.0 && static_cast<float>(d) < nearest.distance) {
+            nearest = Hit{i, static_cast<float>(d)};
+        }
+    }
+    if (nearest.face < 0) {
+        nearest.distance = -1.0f;
+    }
+    return nearest;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+
+#include "geometry/face.h"
+#include "geometry/matrix4.h"
+
+class Ball;
+
+// A block's collision volume: its unit cube pushed out by the ball's radius on
+// every side (square edges, not rounded ones), placed by the block's world
+// matrix, as six faces whose normals point out of the box. Built afresh for
+// every hit test, so a block collides where it is drawn.
+class GrownBox {
+  public:
+    static constexpr int kFaceCount = 6;
+
+    // The nearest face that the ball's step meets; face and distance are -1
+    // when it meets none.
+    struct Hit {
+        int face;
+        float distance;
+    };
+
+    // world: the block's matrix, parent transform × block transform, column-
+    // major. radius: the ball's, world units. sx, sy, sz: the block's own scale
+    // (a parent's scale is not taken out, so under it the push-out scales too).
+    GrownBox(const Matrix4& world, float radius, float sx, float sy, float sz);
+
+    // Faces in test order: +x, −x, +y, −y, +z, −z of the block's axes.
+    const Face& face(int i) const { return faces[i]; }
+
+    // Smallest hit distance over the faces, in world units. Strict comparison,
+    // so of equal distances the earlier face wins; NaN is never taken.
+    Hit nearestHit(const Ball& ball) const;
+
+  private:
+    std::array<Face, kFaceCount> faces;
+};
+
+// Half-extent of the grown box along one axis in unit-cube coordinates:
+// 0.5 + radius / scale, rounded once to single precision.
+float grownHalfExtent(float radius, float scale);

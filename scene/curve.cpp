@@ -1,0 +1,64 @@
+#include "scene/curve.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The arc: blocks 8 degrees apart on a circle of radius 0.5, 0.1 thick
+// radially, 0.1 long along the arc and 0.2 wide in z.
+constexpr float kStepDegrees = 8.0f;
+constexpr double kArcRadius = 0.5;
+constexpr Float3 kMemberScale{0.1f, 0.1f, 0.2f};
+// Degrees to radians in single precision, formed as (π × a) × (1/180).
+constexpr float kPi = 3.1415927f;
+constexpr float kOneOver180 = 0.0055555557f;
+
+constexpr float kNoHit = -1.0f;
+
+}  // namespace
+
+Curve::Curve() {
+    build();
+}
+
+// The ten member blocks, each releasing its kept face, go before the base.
+Curve::~Curve() = default;
+
+void Curve::build() {
+    float degrees = 0.0f;
+    for (Block& member : blocks) {
+        const float radians = (kPi * degrees) * kOneOver180;
+        member.setParent(this);
+        member.setScale(kMemberScale.x, kMemberScale.y, kMemberScale.z);
+        member.setRotation(degrees, 0.0f, 0.0f, 1.0f);
+        member.setPosition(static_cast<float>(kArcRadius * std::cos(radians)),
+                           static_cast<float>(kArcRadius * std::sin(radians)), 0.0f);
+        degrees += kStepDegrees;
+    }
+}
+
+void Curve::drawShape() {
+    for (Block& member : blocks) {
+        member.draw();
+    }
+}
+
+void Curve::resolveHit(Ball* ball) {
+    blocks[nearestBlock].resolveHit(ball);
+}
+
+float Curve::hitDistance(Ball* ball) {
+    const float none = std::numeric_limits<float>::max();
+    float best = none;
+    // Every block is asked, without stopping early, because each keeps the
+    // face of its own hit; strict, so of equal distances the lower index wins.
+    for (int i = 0; i < kBlockCount; ++i) {
+        const float t = blocks[i].hitDistance(ball);
+        if (t >= 0.0f && t < best) {
+            best = t;
+            nearestBlock = i;
+        }
+    }
+    return best == none ? kNoHit : best;
+}

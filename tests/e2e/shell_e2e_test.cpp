@@ -1,0 +1,195 @@
+// The application shell seen from outside: what the toy prints, the window it
+// opens, the colours it clears to, the ball's single steps and quitting.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+using e2e::Blob;
+using e2e::Image;
+using e2e::Rgb;
+using e2e::RunningToy;
+
+const char kHelp[] =
+    "Commands:\n"
+    "W - move camera forward\n"
+    "S - move camera backward\n"
+    "A - pan camera left\n"
+    "D - pan camera right\n"
+    "E - erase current piece\n"
+    "Z - rotate current piece CCW\n"
+    "X - rotate current piece CW\n"
+    "P - pause ball\n"
+    "O - advance ball 1 frame\n"
+    "R - reset ball\n"
+    "Left Mouse - place and select pieces\n"
+    "Right Mouse - rotate current piece using virtual trackball\n"
+    "Q - quit\n";
+
+constexpr int kWindowSize = 600;
+constexpr int kPaletteSize = 100;
+
+// The ball's start after R, its fall per tick and how the camera at (0, 0, 4)
+// with a 45 degree field of view maps the height of a point on the y axis
+// to a window row.
+constexpr double kResetHeight = 2.0;
+constexpr double kFallPerTick = 0.002;
+const double kHalfViewHeight = 4.0 * std::tan(22.5 * M_PI / 180.0);
+
+// Longer than two 20 ms frame ticks, so each O press lands in a tick of its
+// own: presses between the same two ticks give only one step.
+constexpr double kStepGap = 0.12;
+
+double heightAfterSteps(int steps) {
+    return kResetHeight - kFallPerTick * steps * (steps - 1) / 2.0;
+}
+
+double rowOfHeight(double y) {
+    return kWindowSize / 2.0 - (kWindowSize / 2.0) * y / kHalfViewHeight;
+}
+
+// A clear colour given in [0, 1] as the 8-bit value it is stored as.
+Rgb fromUnit(double r, double g, double b) {
+    return Rgb{static_cast<int>(std::lround(r * 255)), static_cast<int>(std::lround(g * 255)),
+               static_cast<int>(std::lround(b * 255))};
+}
+
+::testing::AssertionResult isColour(const Image& image, int x, int y, Rgb expected) {
+    Rgb got = image.at(x, y);
+    if (std::abs(got.r - expected.r) <= 1 && std::abs(got.g - expected.g) <= 1 &&
+        std::abs(got.b - expected.b) <= 1) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is (" << got.r << ", " << got.g << ", " << got.b
+           << "), expected (" << expected.r << ", " << expected.g << ", " << expected.b << ")";
+}
+
+// The ball's dark red material, lit or in shadow: red clearly present, green
+// and blue weak. The orange pieces have far more green.
+bool isBallRed(Rgb c) {
+    return c.r >= 90 && c.g * 10 <= c.r * 4 && c.b * 10 <= c.r * 4;
+}
+
+// The ball in the main window's area right of the palettes (the palette
+// prototypes are never red, but there is no need to look at them).
+Blob findBall(const Image& image) {
+    return e2e::findPixels(image, isBallRed, kPaletteSize, 0, image.width, image.height);
+}
+
+TEST(ShellE2e, PrintsExactlyTheHelpAtStartAndNothingMore) {
+    RunningToy toy;
+    // The help is flushed at start, not only when the process ends.
+    ASSERT_TRUE(toy.waitForOutput("Q - quit\n", 10.0)) << "output so far:\n" << toy.output();
+    EXPECT_EQ(toy.output(), kHelp);
+
+    EXPECT_EQ(toy.quit(), 0);
+    EXPECT_EQ(toy.output(), kHelp);
+}
+
+TEST(ShellE2e, OpensMyWindowAt100_100Sized600x600) {
+    RunningToy toy;
+    EXPECT_EQ(toy.title(), "My Window");
+    e2e::WindowGeometry geometry = toy.geometry();
+    EXPECT_EQ(geometry.x, 100);
+    EXPECT_EQ(geometry.y, 100);
+    EXPECT_EQ(geometry.width, kWindowSize);
+    EXPECT_EQ(geometry.height, kWindowSize);
+    Image image = toy.capture();
+    EXPECT_EQ(image.width, kWindowSize);
+    EXPECT_EQ(image.height, kWindowSize);
+}
+
+TEST(ShellE2e, PalettesAndMainWindowShowTheirClearColours) {
+    RunningToy toy;
+    // Paused and reset, the ball waits above the view and cannot cover a sample.
+    toy.key("p");
+    toy.key("r", 0.2);
+    // Near the palettes' corners, clear of the prototypes drawn in their middle.
+    const Rgb blockPalette = fromUnit(0.8, 0.8, 0.9);
+    const Rgb curvePalette = fromUnit(0.8, 0.9, 0.8);
+    // The palettes are drawn by callbacks of their own, possibly after the
+    // main window's first frame: give them a moment.
+    Image image = toy.captureWhen(
+        [&](const Image& shot) {
+            return shot.width == kWindowSize && shot.height == kWindowSize &&
+                   isColour(shot, 1, 1, blockPalette) &&
+                   isColour(shot, 1, 1 + kPaletteSize, curvePalette);
+        },
+        5.0);
+    ASSERT_EQ(image.width, kWindowSize);
+    ASSERT_EQ(image.height, kWindowSize);
+    for (int x : {1, 98}) {
+        for (int y : {1, 98}) {
+            EXPECT_TRUE(isColour(image, x, y, blockPalette));
+            EXPECT_TRUE(isColour(image, x, y + kPaletteSize, curvePalette));
+        }
+    }
+    // Just outside the palettes the main window's white begins.
+    const Rgb white = fromUnit(1, 1, 1);
+    EXPECT_TRUE(isColour(image, kPaletteSize, 50, white));
+    EXPECT_TRUE(isColour(image, 50, 2 * kPaletteSize, white));
+    for (int x : {150, 300, 599}) {
+        for (int y : {0, 300, 599}) EXPECT_TRUE(isColour(image, x, y, white));
+    }
+    EXPECT_TRUE(isColour(image, 0, 599, white));
+}
+
+TEST(ShellE2e, PausedBallMovesOnlyBySingleStepsAsTheArithmeticSays) {
+    RunningToy toy;
+    toy.key("p", 0.2);
+    toy.key("r", 0.2);
+    // At rest at (0, 2, 0) the ball is above the top edge of the view.
+    EXPECT_EQ(findBall(toy.capture()).count, 0);
+
+    // On a mismatch the capture is kept in the test's working directory.
+    auto expectBallAfterSteps = [&](int steps, const Image& image) {
+        const std::string saved = "shell_e2e_after_" + std::to_string(steps) + "_steps.ppm";
+        Blob ball = findBall(image);
+        if (ball.count < 20) {
+            image.savePpm(saved);
+            ADD_FAILURE() << "no ball in view after " << steps << " steps; see " << saved;
+            return;
+        }
+        // Pixel (x, y) covers [x, x + 1) x [y, y + 1) of the window.
+        const double row = ball.y + 0.5;
+        const double column = ball.x + 0.5;
+        const double seenHeight = (kWindowSize / 2.0 - row) * kHalfViewHeight / (kWindowSize / 2.0);
+        const double expectedRow = rowOfHeight(heightAfterSteps(steps));
+        // One step more or less moves the ball by over 10 pixels here.
+        if (std::abs(row - expectedRow) > 2.0 || std::abs(column - kWindowSize / 2.0) > 2.0) {
+            image.savePpm(saved);
+            ADD_FAILURE() << "after " << steps << " steps the ball shows at column " << column
+                          << ", row " << row << " (height " << seenHeight << "); expected column "
+                          << kWindowSize / 2.0 << ", row " << expectedRow << " (height "
+                          << heightAfterSteps(steps) << "); see " << saved;
+        }
+    };
+
+    int steps = 0;
+    for (; steps < 30; ++steps) toy.key("o", kStepGap);
+    const Image afterThirty = toy.capture();
+    expectBallAfterSteps(30, afterThirty);
+
+    // Paused, it stays where it is for a good number of ticks.
+    e2e::pause(0.5);
+    const Image later = toy.capture();
+    EXPECT_TRUE(later.rgb == afterThirty.rgb) << "the paused picture changed";
+    expectBallAfterSteps(30, later);
+
+    for (; steps < 40; ++steps) toy.key("o", kStepGap);
+    expectBallAfterSteps(40, toy.capture());
+}
+
+TEST(ShellE2e, CapitalQEndsTheProcessWithStatusZero) {
+    RunningToy toy;
+    toy.key("Q", 0.0);
+    EXPECT_EQ(toy.waitForExit(10.0), 0);
+}
+
+}  // namespace
