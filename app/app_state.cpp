@@ -1,6 +1,7 @@
 #include "app/app_state.h"
 
 #include "app/orbit_camera.h"
+#include "geometry/angles.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void buildCamera(AppState& state) {
     state.cameraEye = Point3(0.0f, 0.0f, 0.0f);
     state.cameraTarget = Vector3(0.0f, 0.0f, 0.0f);
     state.cameraElevation = 0.0f;
-    state.cameraAzimuth = -kCameraPi * 0.5f;
+    state.cameraAzimuth = -kPi * 0.5f;
     computeEye(state);
 }
 

@@ -9,8 +9,6 @@
 namespace {
 
 constexpr double kMainFieldOfView = 45.0;  // degrees, vertical
-constexpr double kNearPlane = 1.0;
-constexpr double kFarPlane = 20.0;
 
 void setProjection(double fieldOfView, int width, int height) {
     glMatrixMode(GL_PROJECTION);

@@ -1,5 +1,9 @@
 #pragma once
 
+// Near and far clipping planes of the main view and the palettes, world units.
+constexpr double kNearPlane = 1.0;
+constexpr double kFarPlane = 20.0;
+
 // GLUT reshape callback of the main window: stores the size for placement and
 // picking and sets the 45-degree projection with near 1 and far 20. A height
 // of zero (a minimised window) keeps the previous projection and size.

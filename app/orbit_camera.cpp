@@ -5,17 +5,18 @@
 #include <cmath>
 
 #include "app/app_state.h"
+#include "geometry/angles.h"
 
 namespace {
 
 // Every limit is formed from the float π in double and stored as a float.
-const float kElevationLimit = static_cast<float>(double(kCameraPi) * 0.25);
-const float kCentreAzimuth = static_cast<float>(-double(kCameraPi) * 0.5);
-const float kRightLimit = static_cast<float>(-double(kCameraPi) * 0.25);
-const float kLeftLimit = static_cast<float>(double(kCameraPi) * -3.0 * 0.25);
+const float kElevationLimit = static_cast<float>(double(kPi) * 0.25);
+const float kCentreAzimuth = static_cast<float>(-double(kPi) * 0.5);
+const float kRightLimit = static_cast<float>(-double(kPi) * 0.25);
+const float kLeftLimit = static_cast<float>(double(kPi) * -3.0 * 0.25);
 // Two degrees: 2π formed as π + π, times the double 1/180.
-const float kPanStep = static_cast<float>((double(kCameraPi) + kCameraPi) * (1.0 / 180.0));
-const float kHalfPi = kCameraPi * 0.5f;
+const float kPanStep = static_cast<float>((double(kPi) + kPi) * (1.0 / 180.0));
+const float kHalfPi = kPi * 0.5f;
 
 float stepped(float azimuth, double delta) {
     return static_cast<float>(azimuth + delta);

@@ -2,9 +2,6 @@
 
 struct AppState;
 
-// π as the single-precision float every camera angle is derived from.
-constexpr float kCameraPi = 3.1415927f;
-
 // Clamps the elevation to [-π/4, π/4] and recomputes cameraEye from the
 // distance, elevation and azimuth (radians).
 void computeEye(AppState& state);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "geometry/angles.h"
 #include "scene/ball.h"
 
 namespace {
@@ -9,7 +10,7 @@ namespace {
 constexpr double kNoHit = -1.0;
 // Twice the single-precision π, so a flat angle sum compares against the same
 // 2π that the rest of the system uses.
-constexpr double kTwoPi = 2.0 * double(3.1415927f);
+constexpr double kTwoPi = 2.0 * double(kPi);
 // How far the corner angles may sum from 2π for the contact point to count as
 // inside; a point a hair outside an edge still passes.
 constexpr double kInsideTolerance = 0.01;

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr double kNearPlane = 1.0;
-constexpr double kFarPlane = 20.0;
-
 // Draws the scene through the pick region with a selection buffer of
 // buffer.size() words; returns what glRenderMode reports, negative when the
 // records overflowed the buffer.

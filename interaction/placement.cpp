@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "app/app_state.h"
+#include "geometry/angles.h"
 
 namespace {
 
-// 22.5 degrees in radians, formed as π · 22.5 / 180 from π in single
-// precision and stored as a float: half of the camera's 45-degree view.
-constexpr float kPlacementPi = 3.1415927f;
-const float kPlacementHalfAngle = static_cast<float>(double(kPlacementPi) * 22.5 / 180.0);
+// 22.5 degrees in radians, formed as π · 22.5 / 180 and stored as a float:
+// half of the camera's 45-degree view.
+const float kPlacementHalfAngle = static_cast<float>(double(kPi) * 22.5 / 180.0);
 
 }  // namespace
 

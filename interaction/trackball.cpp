@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "app/app_state.h"
+#include "geometry/angles.h"
 #include "interaction/trackball_coordinates.h"
 
 namespace {
 
-// Degrees per radian, formed from π in single precision.
-constexpr double kTrackballPi = 3.1415927f;
-constexpr double kDegreesPerRadian = 180.0 / kTrackballPi;
+// Degrees per radian, formed from the single-precision π.
+constexpr double kDegreesPerRadian = 180.0 / double(kPi);
 
 bool isZero(const Vector3& v) {
     return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;

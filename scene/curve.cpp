@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "geometry/angles.h"
+
 namespace {
 
 // The arc: blocks 8 degrees apart on a circle of radius 0.5, 0.1 thick
@@ -11,7 +13,6 @@ constexpr float kStepDegrees = 8.0f;
 constexpr double kArcRadius = 0.5;
 constexpr Float3 kMemberScale{0.1f, 0.1f, 0.2f};
 // Degrees to radians in single precision, formed as (π × a) × (1/180).
-constexpr float kPi = 3.1415927f;
 constexpr float kOneOver180 = 0.0055555557f;
 
 constexpr float kNoHit = -1.0f;

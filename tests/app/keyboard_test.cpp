@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/frame_tick.h"
-#include "tests/app/app_fixture.h"
+#include "tests/support/app_fixture.h"
 
 namespace {
 
@@ -62,9 +62,9 @@ class KeyboardTest : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         for (int i = 0; i < 5; ++i) {
-            state().sceneList.emplace_back(new InertPiece(&destroyed));
+            state.sceneList.emplace_back(new InertPiece(&destroyed));
         }
-        state().currentPiece = state().sceneList.front().get();
+        state.currentPiece = state.sceneList.front().get();
     }
     int destroyed = 0;
 };
@@ -73,26 +73,26 @@ TEST_F(KeyboardTest, EveryByteRunsItsCommandOrChangesNothing) {
     const std::string commands = "WSADEZXPORHQwsadezxporhq";
     for (int key = 0; key < 256; ++key) {
         if (commands.find(static_cast<char>(key)) != std::string::npos) continue;
-        const Snapshot before = snapshot(state());
+        const Snapshot before = snapshot(state);
         onKeyDown(static_cast<unsigned char>(key), 10, 10);
         onKeyUp(static_cast<unsigned char>(key), 10, 10);
-        EXPECT_TRUE(snapshot(state()) == before) << "key " << key;
+        EXPECT_TRUE(snapshot(state) == before) << "key " << key;
     }
 }
 
 TEST_F(KeyboardTest, BothCasesRunTheSameCommand) {
     onKeyDown('Z', 0, 0);
     onKeyDown('z', 0, 0);
-    EXPECT_EQ(state().pieceAngle, 6.0f);
+    EXPECT_EQ(state.pieceAngle, 6.0f);
     onKeyDown('X', 0, 0);
-    EXPECT_EQ(state().pieceAngle, 3.0f);
+    EXPECT_EQ(state.pieceAngle, 3.0f);
     onKeyDown('p', 0, 0);
     onKeyDown('P', 0, 0);
-    EXPECT_FALSE(state().paused);
+    EXPECT_FALSE(state.paused);
 }
 
 TEST_F(KeyboardTest, ZSetsTheWholeRotationAboutZ) {
-    Piece* piece = state().currentPiece;
+    Piece* piece = state.currentPiece;
     piece->setRotation(40, 1, 0, 0);
     onKeyDown('z', 0, 0);
     Ball probe(0.05f, 5, Point3(0, 0, 0), Vector3(0, 0, 0));
@@ -101,33 +101,33 @@ TEST_F(KeyboardTest, ZSetsTheWholeRotationAboutZ) {
 }
 
 TEST_F(KeyboardTest, TurnsWithoutAPieceOnlyCountTheAngle) {
-    state().currentPiece = nullptr;
+    state.currentPiece = nullptr;
     for (int i = 0; i < 120; ++i) onKeyDown('z', 0, 0);
-    EXPECT_EQ(state().pieceAngle, 360.0f);
-    state().currentPiece = state().sceneList[2].get();
+    EXPECT_EQ(state.pieceAngle, 360.0f);
+    state.currentPiece = state.sceneList[2].get();
     onKeyDown('z', 0, 0);
     Ball probe(0.05f, 5, Point3(0, 0, 0), Vector3(0, 0, 0));
     probe.setRotation(363, 0, 0, 1);
-    EXPECT_EQ(std::memcmp(state().currentPiece->rotationMatrix(), probe.rotationMatrix(),
+    EXPECT_EQ(std::memcmp(state.currentPiece->rotationMatrix(), probe.rotationMatrix(),
                           16 * sizeof(float)),
               0);
 }
 
 TEST_F(KeyboardTest, EraseRemovesExactlyTheCurrentPieceAndShiftsTheRest) {
-    Piece* third = state().sceneList[2].get();
-    Piece* fourth = state().sceneList[3].get();
-    Piece* fifth = state().sceneList[4].get();
-    state().currentPiece = third;
+    Piece* third = state.sceneList[2].get();
+    Piece* fourth = state.sceneList[3].get();
+    Piece* fifth = state.sceneList[4].get();
+    state.currentPiece = third;
     onKeyDown('e', 0, 0);
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(state().currentPiece, nullptr);
-    ASSERT_EQ(state().sceneList.size(), 4u);
-    EXPECT_EQ(state().sceneList[2].get(), fourth);
-    EXPECT_EQ(state().sceneList[3].get(), fifth);
+    EXPECT_EQ(state.currentPiece, nullptr);
+    ASSERT_EQ(state.sceneList.size(), 4u);
+    EXPECT_EQ(state.sceneList[2].get(), fourth);
+    EXPECT_EQ(state.sceneList[3].get(), fifth);
 
     onKeyDown('E', 0, 0);
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(state().sceneList.size(), 4u);
+    EXPECT_EQ(state.sceneList.size(), 4u);
 }
 
 TEST_F(KeyboardTest, SeveralStepRequestsBetweenTicksGiveOneStep) {
@@ -136,56 +136,56 @@ TEST_F(KeyboardTest, SeveralStepRequestsBetweenTicksGiveOneStep) {
     onKeyDown('o', 0, 0);
     onKeyDown('O', 0, 0);
     onKeyDown('o', 0, 0);
-    advanceFrame(state());  // the step from rest only gains velocity
-    EXPECT_FALSE(state().stepRequested);
-    EXPECT_FLOAT_EQ(state().ball->velocityVector().y, -0.002f);
-    advanceFrame(state());
-    EXPECT_FLOAT_EQ(state().ball->velocityVector().y, -0.002f);
+    advanceFrame(state);  // the step from rest only gains velocity
+    EXPECT_FALSE(state.stepRequested);
+    EXPECT_FLOAT_EQ(state.ball->velocityVector().y, -0.002f);
+    advanceFrame(state);
+    EXPECT_FLOAT_EQ(state.ball->velocityVector().y, -0.002f);
     onKeyDown('o', 0, 0);
-    advanceFrame(state());
-    EXPECT_FLOAT_EQ(state().ball->center().y, 1.998f);
-    EXPECT_FLOAT_EQ(state().ball->velocityVector().y, -0.004f);
+    advanceFrame(state);
+    EXPECT_FLOAT_EQ(state.ball->center().y, 1.998f);
+    EXPECT_FLOAT_EQ(state.ball->velocityVector().y, -0.004f);
 }
 
 TEST_F(KeyboardTest, PauseTwiceReturnsToRunning) {
     onKeyDown('p', 0, 0);
-    EXPECT_TRUE(state().paused);
-    advanceFrame(state());
-    EXPECT_EQ(state().ball->velocityVector().y, 0.0f);
+    EXPECT_TRUE(state.paused);
+    advanceFrame(state);
+    EXPECT_EQ(state.ball->velocityVector().y, 0.0f);
     onKeyDown('p', 0, 0);
-    EXPECT_FALSE(state().paused);
-    advanceFrame(state());
-    EXPECT_FLOAT_EQ(state().ball->velocityVector().y, -0.002f);
+    EXPECT_FALSE(state.paused);
+    advanceFrame(state);
+    EXPECT_FLOAT_EQ(state.ball->velocityVector().y, -0.002f);
 }
 
 TEST_F(KeyboardTest, StepRequestWhileRunningIsConsumedByTheOrdinaryStep) {
     onKeyDown('o', 0, 0);
-    advanceFrame(state());
-    EXPECT_FALSE(state().stepRequested);
-    EXPECT_FLOAT_EQ(state().ball->velocityVector().y, -0.002f);
+    advanceFrame(state);
+    EXPECT_FALSE(state.stepRequested);
+    EXPECT_FLOAT_EQ(state.ball->velocityVector().y, -0.002f);
 }
 
 TEST_F(KeyboardTest, ResetWhilePausedPutsTheBallAtRestAtItsStart) {
-    for (int i = 0; i < 40; ++i) advanceFrame(state());
+    for (int i = 0; i < 40; ++i) advanceFrame(state);
     onKeyDown('p', 0, 0);
     onKeyDown('r', 0, 0);
-    for (int i = 0; i < 100; ++i) advanceFrame(state());
-    const Point3 center = state().ball->center();
+    for (int i = 0; i < 100; ++i) advanceFrame(state);
+    const Point3 center = state.ball->center();
     EXPECT_EQ(center.x, 0.0f);
     EXPECT_EQ(center.y, 2.0f);
     EXPECT_EQ(center.z, 0.0f);
-    EXPECT_EQ(state().ball->velocityVector().y, 0.0f);
-    EXPECT_EQ(state().ball->stepVector().y, 0.0f);
-    EXPECT_TRUE(state().paused);
-    EXPECT_FLOAT_EQ(state().ball->accelerationVector().y, -0.002f);
+    EXPECT_EQ(state.ball->velocityVector().y, 0.0f);
+    EXPECT_EQ(state.ball->stepVector().y, 0.0f);
+    EXPECT_TRUE(state.paused);
+    EXPECT_FLOAT_EQ(state.ball->accelerationVector().y, -0.002f);
 }
 
 TEST_F(KeyboardTest, PanningGoesOnWhilePaused) {
     onKeyDown('p', 0, 0);
     onKeyDown('d', 0, 0);
-    advanceFrame(state());
-    EXPECT_GT(state().cameraAzimuth, -1.5707964f);
-    EXPECT_EQ(state().ball->velocityVector().y, 0.0f);
+    advanceFrame(state);
+    EXPECT_GT(state.cameraAzimuth, -1.5707964f);
+    EXPECT_EQ(state.ball->velocityVector().y, 0.0f);
 }
 
 }  // namespace

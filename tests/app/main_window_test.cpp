@@ -8,7 +8,7 @@
 
 #include "app/help.h"
 #include "app/keyboard.h"
-#include "tests/app/app_fixture.h"
+#include "tests/support/app_fixture.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ class MainWindowTest : public AppTest {};
 
 TEST_F(MainWindowTest, ReshapeStoresTheSizeAndTheAspectRatio) {
     reshapeMain(800, 400);
-    EXPECT_EQ(state().windowWidth, 800);
-    EXPECT_EQ(state().windowHeight, 400);
+    EXPECT_EQ(state.windowWidth, 800);
+    EXPECT_EQ(state.windowHeight, 400);
     float m[16];
     projection(m);
     // gluPerspective puts f / aspect in x and f in y, f = cot(22.5°).
@@ -45,8 +45,8 @@ TEST_F(MainWindowTest, AZeroHeightKeepsThePreviousProjectionAndSize) {
     reshapeMain(640, 0);
     reshapeMain(0, 0);
     projection(after);
-    EXPECT_EQ(state().windowWidth, 640);
-    EXPECT_EQ(state().windowHeight, 480);
+    EXPECT_EQ(state.windowWidth, 640);
+    EXPECT_EQ(state.windowHeight, 480);
     for (int i = 0; i < 16; ++i) {
         EXPECT_TRUE(std::isfinite(after[i]));
         EXPECT_EQ(after[i], before[i]);

@@ -2,15 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/expect_geometry.h"
+
 namespace {
-
-constexpr float kTolerance = 1e-6f;
-
-void expectPoint(const Point3& p, float x, float y, float z) {
-    EXPECT_NEAR(p.x, x, kTolerance);
-    EXPECT_NEAR(p.y, y, kTolerance);
-    EXPECT_NEAR(p.z, z, kTolerance);
-}
 
 TEST(Point3Arithmetic, DifferenceIsAPointThatCanOffsetAnother) {
     const Point3 difference = Point3(1, 2, 3) - Point3(1, 1, 1);

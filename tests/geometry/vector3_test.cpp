@@ -5,16 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/support/expect_geometry.h"
+
 namespace {
 
-constexpr float kTolerance = 1e-6f;
 const double kPi = std::acos(-1.0);
-
-void expectVector(const Vector3& v, float x, float y, float z) {
-    EXPECT_NEAR(v.x, x, kTolerance);
-    EXPECT_NEAR(v.y, y, kTolerance);
-    EXPECT_NEAR(v.z, z, kTolerance);
-}
 
 TEST(Vector3Arithmetic, SumsDifferencesAndScalesComponentWise) {
     Vector3 u(1, 2, 3);

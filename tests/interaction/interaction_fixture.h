@@ -6,26 +6,13 @@
 #include <cmath>
 #include <memory>
 
-#include "app/app_state.h"
 #include "interaction/palettes.h"
 #include "scene/block.h"
-#include "tests/support/gl_context.h"
+#include "tests/support/app_fixture.h"
 
-// A fresh application state in the hidden 600 by 600 test window: the camera
-// at (0, 0, 4) looking at the origin, an empty scene list, the ball at its
-// start above the view.
-class InteractionTest : public ::testing::Test {
+// The program's fresh state, with ways to put blocks into the scene.
+class InteractionTest : public AppTest {
   protected:
-    void SetUp() override {
-        app().mainWindow = testWindow();
-        app().windowWidth = 600;
-        app().windowHeight = 600;
-        buildState();
-        glViewport(0, 0, 600, 600);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
-
     // Appends a block at (x, y, z) without making it current.
     Block* placeBlock(float x, float y, float z) {
         auto block = std::make_unique<Block>();
@@ -43,8 +30,6 @@ class InteractionTest : public ::testing::Test {
         addNewPiece(state, std::move(block));
         return raw;
     }
-
-    AppState& state = app();
 };
 
 inline bool allFinite(const float* values, int count) {

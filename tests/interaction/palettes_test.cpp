@@ -23,7 +23,10 @@ class PaletteTest : public InteractionTest {
         InteractionTest::SetUp();
         glutSetWindow(paletteWindow());
     }
-    void TearDown() override { testWindow(); }
+    void TearDown() override {
+        testWindow();
+        InteractionTest::TearDown();
+    }
 
     void expectMainWindowCurrent() { EXPECT_EQ(glutGetWindow(), state.mainWindow); }
 };

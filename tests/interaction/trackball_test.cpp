@@ -4,16 +4,9 @@
 
 #include "interaction/trackball_coordinates.h"
 #include "tests/interaction/interaction_fixture.h"
+#include "tests/support/expect_geometry.h"
 
 namespace {
-
-constexpr float kTolerance = 1e-6f;
-
-void expectVector(const Vector3& v, float x, float y, float z) {
-    EXPECT_NEAR(v.x, x, kTolerance);
-    EXPECT_NEAR(v.y, y, kTolerance);
-    EXPECT_NEAR(v.z, z, kTolerance);
-}
 
 // Column-major rotation by `degrees` about +y, as OpenGL stores it.
 void rotationAboutY(float degrees, float* m) {

@@ -3,23 +3,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/expect_geometry.h"
 #include "tests/support/gl_context.h"
 
 namespace {
-
-constexpr float kTolerance = 1e-6f;
-
-void expectVector(const Vector3& v, float x, float y, float z) {
-    EXPECT_NEAR(v.x, x, kTolerance);
-    EXPECT_NEAR(v.y, y, kTolerance);
-    EXPECT_NEAR(v.z, z, kTolerance);
-}
-
-void expectPoint(const Point3& p, float x, float y, float z) {
-    EXPECT_NEAR(p.x, x, kTolerance);
-    EXPECT_NEAR(p.y, y, kTolerance);
-    EXPECT_NEAR(p.z, z, kTolerance);
-}
 
 class BallTest : public ::testing::Test {
   protected:
