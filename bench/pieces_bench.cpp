@@ -1,6 +1,5 @@
 // How long the ball's hit tests take: one block, one curve (ten blocks), and a
 // whole simulation step over a scene of twenty pieces.
-#include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -67,14 +66,3 @@ void simulationStepOverScene(benchmark::State& state) {
 BENCHMARK(simulationStepOverScene);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("ballcourse bench");
-    glutHideWindow();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
