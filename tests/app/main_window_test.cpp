@@ -79,6 +79,13 @@ TEST(HelpText, IsTheFourteenCommandLines) {
     EXPECT_EQ(text.find('H'), std::string::npos);
 }
 
+TEST_F(MainWindowTest, HPrintsTheHelpAgainInEitherCase) {
+    ::testing::internal::CaptureStdout();
+    onKeyDown('h', 0, 0);
+    onKeyDown('H', 0, 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(kHelpText) + kHelpText);
+}
+
 TEST_F(MainWindowTest, QuitEndsTheProcessWithStatusZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(onKeyDown('q', 0, 0), ::testing::ExitedWithCode(0), "");
