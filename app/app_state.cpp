@@ -1,7 +1,6 @@
 #include "app/app_state.h"
 
 #include "app/orbit_camera.h"
-#include "geometry/angles.h"
 
 namespace {
 
@@ -16,15 +15,6 @@ constexpr float kBallMass = 5.0f;
 // The acceleration is per tick: gravity scaled by the 20 ms tick, over 1000.
 constexpr float kTickMilliseconds = 20.0f;
 constexpr float kMillisecondsPerSecond = 1000.0f;
-
-void buildCamera(AppState& state) {
-    state.cameraDistance = -4.0f;
-    state.cameraEye = Point3(0.0f, 0.0f, 0.0f);
-    state.cameraTarget = Vector3(0.0f, 0.0f, 0.0f);
-    state.cameraElevation = 0.0f;
-    state.cameraAzimuth = -kPi * 0.5f;
-    computeEye(state);
-}
 
 void buildBall(AppState& state) {
     state.ball = std::make_unique<Ball>(kBallRadius, kBallMass, kBallStart, Vector3(0, 0, 0));
@@ -57,11 +47,10 @@ void buildState() {
     fresh.mainWindow = state.mainWindow;
     fresh.windowWidth = state.windowWidth;
     fresh.windowHeight = state.windowHeight;
+    // The fresh record holds the camera's, the run state's and the picking
+    // defaults; only the eye and the owned objects need building.
     state = std::move(fresh);
-    buildCamera(state);
-    state.paused = false;
-    state.stepRequested = false;
-    state.panState = 0;
+    computeEye(state);
     buildBall(state);
     buildPrototypes(state);
 }

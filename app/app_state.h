@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "geometry/angles.h"
 #include "geometry/point3.h"
 #include "geometry/vector3.h"
 #include "scene/ball.h"
@@ -25,8 +26,8 @@ struct AppState {
     // Orbit camera: distance is signed (negative), angles in radians.
     float cameraDistance = -4.0f;
     float cameraElevation = 0.0f;
-    float cameraAzimuth = -1.5707964f;
-    int panState = 0;  // 0 return to centre, 1 pan right, 2 pan left
+    float cameraAzimuth = -kPi * 0.5f;  // -π/2: the eye on the +z axis
+    int panState = 0;                   // 0 return to centre, 1 pan right, 2 pan left
     Point3 cameraEye;
     Vector3 cameraTarget;
 

@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/frame_tick.h"
 #include "app/main_window.h"
-#include "bench/gl_bench_window.h"
+#include "bench/bench_support.h"
 
 namespace {
 
@@ -18,12 +18,7 @@ namespace {
 // turned a little, so that a good part of them are on screen.
 void buildCourse(AppState& state, int pieces) {
     for (int i = 0; i < pieces; ++i) {
-        std::unique_ptr<Piece> piece;
-        if (i % 2 == 0) {
-            piece = std::make_unique<Block>();
-        } else {
-            piece = std::make_unique<Curve>();
-        }
+        std::unique_ptr<Piece> piece = alternatingPiece(i);
         piece->setPosition(-1.5f + 0.1f * (i % 30), 1.2f - 0.08f * i, 0.0f);
         piece->setRotation(-10.0f + i, 0.0f, 0.0f, 1.0f);
         state.sceneList.push_back(std::move(piece));

@@ -4,7 +4,7 @@
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
-#include "bench/gl_bench_window.h"
+#include "bench/bench_support.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "bench/bench_support.h"
 #include "geometry/simulation_step.h"
 #include "scene/ball.h"
 #include "scene/block.h"
@@ -48,12 +49,7 @@ BENCHMARK(curveHitDistance);
 void simulationStepOverScene(benchmark::State& state) {
     SceneList scene;
     for (int i = 0; i < kScenePieces; ++i) {
-        std::unique_ptr<Piece> piece;
-        if (i % 2 == 0) {
-            piece = std::make_unique<Block>();
-        } else {
-            piece = std::make_unique<Curve>();
-        }
+        std::unique_ptr<Piece> piece = alternatingPiece(i);
         piece->setPosition(0.5f * i, 0.0f, 0.0f);
         scene.push_back(std::move(piece));
     }
