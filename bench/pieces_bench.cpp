@@ -1,64 +1,189 @@
-// How long the ball's hit tests take: one block, one curve (ten blocks), and a
-// whole simulation step over a scene of twenty pieces.
+// How long the ball's hit tests take, the cached path beside the
+// straightforward one (box and faces rebuilt at every call) in the same run:
+// one block and one curve with the ball far away, a pass over 10,000 blocks,
+// a block with the ball all around it, and whole simulation steps over a
+// course that the ball bounces through.
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "bench/bench_support.h"
 #include "geometry/simulation_step.h"
 #include "scene/ball.h"
-#include "scene/block.h"
-#include "scene/curve.h"
-#include "scene/scene_list.h"
+#include "tests/support/straightforward_hit_test.h"
 
 namespace {
 
 constexpr float kRadius = 0.05f;
 constexpr float kMass = 5.0f;
-constexpr int kScenePieces = 20;
+const Vector3 kAcceleration(0.0f, -0.002f, 0.0f);
 
-// Puts the ball just above a block at the origin, falling onto its top.
-void startFalling(Ball& ball) {
-    ball.setCenter(Point3(0.0f, 0.2f, 0.0f));
-    ball.setMotion(Vector3(0.0f, -0.15f, 0.0f));
-}
+// A ball falling past, well clear of anything near the origin.
+struct FarBall : Ball {
+    FarBall() : Ball(kRadius, kMass, Point3(5.0f, 5.0f, 0.0f), Vector3()) {
+        setMotion(Vector3(0.01f, -0.1f, 0.0f));
+    }
+};
 
-void blockHitDistance(benchmark::State& state) {
+void blockFarCached(benchmark::State& state) {
     Block block;
-    Ball ball(kRadius, kMass, Point3(), Vector3());
-    startFalling(ball);
+    FarBall ball;
     for (auto _ : state) {
         benchmark::DoNotOptimize(block.hitDistance(&ball));
     }
 }
-BENCHMARK(blockHitDistance);
+BENCHMARK(blockFarCached);
 
-void curveHitDistance(benchmark::State& state) {
+void blockFarStraightforward(benchmark::State& state) {
+    Block block;
+    FarBall ball;
+    std::unique_ptr<Face> kept;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(straightforwardBlockHit(block, ball, kept));
+    }
+}
+BENCHMARK(blockFarStraightforward);
+
+void curveFarCached(benchmark::State& state) {
     Curve curve;
-    curve.setPosition(-0.38f, -0.2f, 0.0f);
-    Ball ball(kRadius, kMass, Point3(), Vector3());
-    startFalling(ball);
+    FarBall ball;
     for (auto _ : state) {
         benchmark::DoNotOptimize(curve.hitDistance(&ball));
     }
 }
-BENCHMARK(curveHitDistance);
+BENCHMARK(curveFarCached);
 
-// Half blocks, half curves along x, the ball bouncing on the block at the
-// origin; its motion is restored every iteration so each step does the same work.
-void simulationStepOverScene(benchmark::State& state) {
-    SceneList scene;
-    for (int i = 0; i < kScenePieces; ++i) {
-        std::unique_ptr<Piece> piece = alternatingPiece(i);
-        piece->setPosition(0.5f * i, 0.0f, 0.0f);
-        scene.push_back(std::move(piece));
-    }
-    Ball ball(kRadius, kMass, Point3(), Vector3());
+void curveFarStraightforward(benchmark::State& state) {
+    Curve curve;
+    FarBall ball;
+    StraightforwardHits reference;
     for (auto _ : state) {
-        startFalling(ball);
-        simulationStep(ball, scene);
+        benchmark::DoNotOptimize(reference.hitDistance(curve, ball));
     }
 }
-BENCHMARK(simulationStepOverScene);
+BENCHMARK(curveFarStraightforward);
+
+// 10,000 blocks in a 6-unit cube, the ball falling beside it.
+std::vector<std::unique_ptr<Block>> scatteredBlocks() {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> unit(-3.0f, 3.0f);
+    std::vector<std::unique_ptr<Block>> blocks;
+    for (int i = 0; i < 10000; ++i) {
+        auto block = std::make_unique<Block>();
+        block->setPosition(unit(rng), unit(rng), unit(rng));
+        block->setRotation(30.0f * unit(rng), unit(rng), unit(rng), 1.0f);
+        blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+void passOver10000BlocksCached(benchmark::State& state) {
+    auto blocks = scatteredBlocks();
+    FarBall ball;
+    for (auto _ : state) {
+        for (auto& block : blocks) {
+            benchmark::DoNotOptimize(block->hitDistance(&ball));
+        }
+    }
+}
+BENCHMARK(passOver10000BlocksCached)->Unit(benchmark::kMicrosecond);
+
+void passOver10000BlocksStraightforward(benchmark::State& state) {
+    auto blocks = scatteredBlocks();
+    FarBall ball;
+    std::unique_ptr<Face> kept;
+    for (auto _ : state) {
+        for (auto& block : blocks) {
+            benchmark::DoNotOptimize(straightforwardBlockHit(*block, ball, kept));
+        }
+    }
+}
+BENCHMARK(passOver10000BlocksStraightforward)->Unit(benchmark::kMicrosecond);
+
+// Steps that start around a unit block and aim at points near it: some hit a
+// face, some pass just beside it, some start inside.
+struct Throw {
+    Point3 center;
+    Vector3 step;
+};
+
+std::vector<Throw> throwsAround() {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::vector<Throw> throws;
+    for (int i = 0; i < 64; ++i) {
+        const Point3 aim(0.7f * unit(rng), 0.7f * unit(rng), 0.7f * unit(rng));
+        const Vector3 offset(unit(rng), unit(rng), unit(rng));
+        throws.push_back({aim + offset * 0.8f, offset * -1.2f});
+    }
+    return throws;
+}
+
+// Runs `hit` once per throw, the ball set to it first.
+template <class Hit>
+void throwAround(benchmark::State& state, Hit hit) {
+    const std::vector<Throw> throws = throwsAround();
+    Ball ball(kRadius, kMass, Point3(), Vector3());
+    for (auto _ : state) {
+        for (const Throw& t : throws) {
+            ball.setCenter(t.center);
+            ball.setMotion(t.step);
+            benchmark::DoNotOptimize(hit(ball));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * throws.size());
+}
+
+void blockAmongCached(benchmark::State& state) {
+    Block block;
+    block.setScale(1.0f, 1.0f, 1.0f);
+    throwAround(state, [&block](Ball& ball) { return block.hitDistance(&ball); });
+}
+BENCHMARK(blockAmongCached);
+
+void blockAmongStraightforward(benchmark::State& state) {
+    Block block;
+    block.setScale(1.0f, 1.0f, 1.0f);
+    std::unique_ptr<Face> kept;
+    throwAround(state, [&](Ball& ball) { return straightforwardBlockHit(block, ball, kept); });
+}
+BENCHMARK(blockAmongStraightforward);
+
+// 100 curves and 100 blocks in a 6 by 5 by 1 slab; the ball drops through it
+// from above and starts again from the top when it leaves or every 150 ticks,
+// so that it does not spend the run wedged in one place. Both paths give the
+// very same path, so they do the same work tick for tick.
+template <class Step>
+void courseSteps(benchmark::State& state, Step step) {
+    const SceneList course = scatteredCourse(200, 3.0f, 2.5f, 0.5f);
+    Ball ball(kRadius, kMass, Point3(), Vector3());
+    ball.setAcceleration(kAcceleration);
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    int tick = 0;
+    for (auto _ : state) {
+        const Point3 c = ball.center();
+        if (tick++ % 150 == 0 || c.y < -3.0f || std::fabs(c.x) > 3.5f || std::fabs(c.z) > 1.0f) {
+            ball.setCenter(Point3(2.5f * unit(rng), 3.0f, 0.4f * unit(rng)));
+            ball.setMotion(Vector3(0.02f * unit(rng), 0.0f, 0.0f));
+        }
+        step(ball, course);
+    }
+}
+
+void simulationStepCourseCached(benchmark::State& state) {
+    courseSteps(state, [](Ball& ball, const SceneList& course) { simulationStep(ball, course); });
+}
+BENCHMARK(simulationStepCourseCached)->Iterations(3000)->Unit(benchmark::kMicrosecond);
+
+void simulationStepCourseStraightforward(benchmark::State& state) {
+    StraightforwardHits reference;
+    courseSteps(state, [&reference](Ball& ball, const SceneList& course) {
+        reference.simulationStep(ball, course);
+    });
+}
+BENCHMARK(simulationStepCourseStraightforward)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

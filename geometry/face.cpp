@@ -21,11 +21,6 @@ float rounded(double value) {
     return static_cast<float>(value);
 }
 
-// Where the centre, moving from p towards q, stands after the fraction tf.
-Point3 contactPoint(const Point3& p, const Point3& q, float tf) {
-    return p + (q - p) * tf;
-}
-
 }  // namespace
 
 Face::Face(const Point3& c0, const Point3& c1, const Point3& c2, const Point3& c3) {
@@ -39,33 +34,17 @@ Face::Face(const Point3& c0, const Point3& c1, const Point3& c2, const Point3& c
     unitNormal.normalize();
 }
 
-double Face::planeParam(const Point3& p, const Point3& q) const {
-    const Vector3& n = unitNormal;
-    const Point3& c0 = corners[0];
-    // Signed distance of p from the plane, summed in this order.
-    const float num = rounded(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
-                              double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
-    const float den =
-        rounded(double(n.y) * (double(p.y) - q.y) + double(n.z) * (double(p.z) - q.z) +
-                double(n.x) * (double(p.x) - q.x));
-    if (den == 0.0f || num < 0.0f) {
-        return kNoHit;
-    }
-    return double(num) / double(den);
-}
-
 double Face::hitDistance(const Ball& ball) const {
     const Point3 p = ball.center();
     const Point3 q = p + ball.stepVector();
-    const double t = planeParam(p, q);
-    const float tf = rounded(t);
-    // A centre already on the plane (t = 0) is leaving or sliding, so it is no
-    // hit; a step that ends exactly on the plane (t = 1) is, or the ball would
-    // stand on the plane next tick and fall through it.
-    if (!(t > 0.0 && tf <= 1.0f)) {
+    Point3 h;
+    if (!planeContact(p, q, h) || !holds(h)) {
         return kNoHit;
     }
-    const Point3 h = contactPoint(p, q, tf);
+    return distance(h, p);
+}
+
+bool Face::holds(const Point3& h) const {
     Vector3 toCorner[4];
     for (int i = 0; i < 4; ++i) {
         toCorner[i] = (corners[i] - h).asVector();
@@ -76,17 +55,14 @@ double Face::hitDistance(const Ball& ball) const {
     sum = rounded(toCorner[1].angle(toCorner[2]) + sum);
     sum = rounded(toCorner[2].angle(toCorner[3]) + sum);
     const double total = toCorner[3].angle(toCorner[0]) + sum;
-    if (std::fabs(total - kTwoPi) < kInsideTolerance) {
-        return distance(h, p);
-    }
-    return kNoHit;
+    return std::fabs(total - kTwoPi) < kInsideTolerance;
 }
 
 void Face::bounce(Ball& ball) const {
     const Point3 p = ball.center();
     const Vector3 step = ball.stepVector();
     const Point3 q = p + step;
-    const Point3 h = contactPoint(p, q, rounded(planeParam(p, q)));
+    const Point3 h = p + (q - p) * rounded(planeParam(p, q));
     const Vector3& n = unitNormal;
 
     // Mirror the incoming displacement in the plane, at the step's length.

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "scene/ball.h"
+
 namespace {
 
 // Corners of the grown box, named as in the face table below.
@@ -43,11 +45,20 @@ GrownBox::GrownBox(const Matrix4& world, float radius, float sx, float sy, float
     : faces(buildFaces(world, grownHalfExtent(radius, sx), grownHalfExtent(radius, sy),
                        grownHalfExtent(radius, sz))) {}
 
-GrownBox::Hit GrownBox::nearestHit(const Ball& ball) const {
+GrownBox::Hit GrownBox::nearestHit(const Ball& ball, const HitBound* faceBounds) const {
     const float none = std::numeric_limits<float>::max();
     Hit nearest{-1, none};
+    // Face::hitDistance in its two halves, with the step's end point formed
+    // once for all six faces.
+    const Point3 p = ball.center();
+    const Point3 q = p + ball.stepVector();
     for (int i = 0; i < kFaceCount; ++i) {
-        const double d = faces[i].hitDistance(ball);
+        Point3 h;
+        if (!faces[i].planeContact(p, q, h) || (faceBounds != nullptr && !faceBounds[i].holds(h)) ||
+            !faces[i].holds(h)) {
+            continue;
+        }
+        const double d = distance(h, p);
         if (d >= 0.0 && static_cast<float>(d) < nearest.distance) {
             nearest = Hit{i, static_cast<float>(d)};
         }

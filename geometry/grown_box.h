@@ -3,6 +3,7 @@
 #include <array>
 
 #include "geometry/face.h"
+#include "geometry/hit_bound.h"
 #include "geometry/matrix4.h"
 
 class Ball;
@@ -31,8 +32,11 @@ class GrownBox {
     const Face& face(int i) const { return faces[i]; }
 
     // Smallest hit distance over the faces, in world units. Strict comparison,
-    // so of equal distances the earlier face wins; NaN is never taken.
-    Hit nearestHit(const Ball& ball) const;
+    // so of equal distances the earlier face wins; NaN is never taken. With
+    // `faceBounds`, HitBound::around(face(i)) for each face, a contact point
+    // outside its face's bound is a miss without the inside test, as the test
+    // would find: the answer is the same, only cheaper.
+    Hit nearestHit(const Ball& ball, const HitBound* faceBounds = nullptr) const;
 
   private:
     std::array<Face, kFaceCount> faces;

@@ -2,7 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include "geometry/grown_box.h"
 #include "geometry/matrix4.h"
 #include "scene/ball.h"
 
@@ -25,6 +24,7 @@ constexpr float kNoHit = -1.0f;
 Block::Block() {
     material = Material{kBlockAmbient, kBlockDiffuse, kBlockSpecular, kBlockShininess};
     scale = kBlockScale;
+    transformChanged();
 }
 
 // The kept face, if any, goes with the block, before the base destruction.
@@ -42,26 +42,55 @@ void Block::resolveHit(Ball* ball) {
 }
 
 float Block::hitDistance(Ball* ball) {
+    // The cached path makes no OpenGL call, so the modelview stays current.
+    refreshCollisionVolume(ball->radius);
+    // A step that passes outside the bound meets no face: -1, kept face as is.
+    if (!bound.mayMeet(ball->center(), ball->stepVector())) {
+        return kNoHit;
+    }
+    const GrownBox::Hit hit = box->nearestHit(*ball, faceBounds);
+    if (hit.face < 0) {
+        return kNoHit;
+    }
+    keptFace = std::make_unique<Face>(box->face(hit.face));
+    return hit.distance;
+}
+
+void Block::setParent(SceneObject* p) {
+    if (parent != nullptr) {
+        parent->memberTransformChanged();
+    }
+    parent = p;
+    // The parent's transform is part of the block's collision volume.
+    transformChanged();
+}
+
+void Block::transformChanged() {
+    SceneObject::transformChanged();
+    if (parent != nullptr) {
+        parent->memberTransformChanged();
+    }
+}
+
+const HitBound& Block::collisionBound(float radius) {
+    refreshCollisionVolume(radius);
+    return bound;
+}
+
+void Block::rebuildCollisionVolume(float radius) {
     // The world matrix is formed directly, with the same single-precision
-    // products as the modelview stack, so the stack is left alone; modelview
-    // is still made the current mode, as every user of the matrix calculator
-    // leaves it.
-    glMatrixMode(GL_MODELVIEW);
+    // products as the modelview stack: parent transform, then the block's.
     Matrix4 world = Matrix4::identity();
     if (parent != nullptr) {
         parent->appendTransform(world);
     }
     appendTransform(world);
-
-    const GrownBox box(world, ball->radius, scale.x, scale.y, scale.z);
-    const GrownBox::Hit hit = box.nearestHit(*ball);
-    if (hit.face < 0) {
-        return kNoHit;
+    box.emplace(world, radius, scale.x, scale.y, scale.z);
+    bound = HitBound::around(*box);
+    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
+        faceBounds[i] = HitBound::around(box->face(i));
     }
-    keptFace = std::make_unique<Face>(box.face(hit.face));
-    return hit.distance;
-}
-
-void Block::setParent(SceneObject* p) {
-    parent = p;
+    boxGeneration = transformGeneration();
+    boxParentGeneration = parent != nullptr ? parent->transformGeneration() : 0;
+    boxRadius = radius;
 }

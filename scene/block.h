@@ -1,15 +1,20 @@
 #pragma once
 
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <optional>
 
 #include "geometry/face.h"
+#include "geometry/grown_box.h"
+#include "geometry/hit_bound.h"
 #include "scene/piece.h"
 
 // The box-shaped piece: a unit cube stretched by the object scale, so its
 // extent along its own axes is exactly its scale. It owns the face that its
 // last successful hit test kept.
 class Block : public Piece {
-public:
+  public:
     Block();
     ~Block() override;
 
@@ -25,10 +30,42 @@ public:
     // not owned. Only the hit test reads it.
     virtual void setParent(SceneObject* p);
 
+    // The sphere around every contact the grown box for `radius` can accept,
+    // rebuilt first if the block's or its parent's transform has changed.
+    const HitBound& collisionBound(float radius);
+
     const Face* getKeptFace() const { return keptFace.get(); }
     SceneObject* getParent() const { return parent; }
 
-private:
+  protected:
+    // Also tells the parent, whose bound around its members goes stale.
+    void transformChanged() override;
+
+  private:
+    // Rebuilds the grown box and its bounds unless they were built for this
+    // radius and the block's and parent's current transforms.
+    void refreshCollisionVolume(float radius) {
+        if (boxGeneration != transformGeneration() ||
+            boxParentGeneration != (parent != nullptr ? parent->transformGeneration() : 0) ||
+            boxRadius != radius) {
+            rebuildCollisionVolume(radius);
+        }
+    }
+    void rebuildCollisionVolume(float radius);
+
+    // What a hit test reads when it skips the block shares one cache line.
+    alignas(64) SceneObject* parent = nullptr;
+    // The box below was built at these. A NaN radius never matches, so the
+    // first hit test builds it, and a NaN ball rebuilds it every time; +0 and
+    // -0 grow the same box.
+    std::uint64_t boxGeneration = 0;
+    std::uint64_t boxParentGeneration = 0;
+    float boxRadius = std::numeric_limits<float>::quiet_NaN();
+    HitBound bound;
+
     std::unique_ptr<Face> keptFace;
-    SceneObject* parent = nullptr;
+    // Derived from the transforms and the radius alone, so a stale box is
+    // rebuilt exactly as a fresh hit test would build it.
+    HitBound faceBounds[GrownBox::kFaceCount];
+    std::optional<GrownBox> box;
 };

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "geometry/angles.h"
+#include "scene/ball.h"
 
 namespace {
 
@@ -29,12 +30,16 @@ Curve::~Curve() = default;
 void Curve::build() {
     float degrees = 0.0f;
     for (Block& member : blocks) {
-        const float radians = (kPi * degrees) * kOneOver180;
+        // The angle is formed in double and stored as a float; its cosine and
+        // sine are taken in double (the float ones are not correctly rounded
+        // everywhere) and each coordinate is rounded once.
+        const float radians =
+            static_cast<float>((double(kPi) * double(degrees)) * double(kOneOver180));
         member.setParent(this);
         member.setScale(kMemberScale.x, kMemberScale.y, kMemberScale.z);
         member.setRotation(degrees, 0.0f, 0.0f, 1.0f);
-        member.setPosition(static_cast<float>(kArcRadius * std::cos(radians)),
-                           static_cast<float>(kArcRadius * std::sin(radians)), 0.0f);
+        member.setPosition(static_cast<float>(kArcRadius * std::cos(double(radians))),
+                           static_cast<float>(kArcRadius * std::sin(double(radians))), 0.0f);
         degrees += kStepDegrees;
     }
 }
@@ -50,6 +55,11 @@ void Curve::resolveHit(Ball* ball) {
 }
 
 float Curve::hitDistance(Ball* ball) {
+    // A step outside the bound around all ten blocks would get -1 from each of
+    // them, which leaves every kept face and nearestBlock as they are.
+    if (!collisionBound(ball->radius).mayMeet(ball->center(), ball->stepVector())) {
+        return kNoHit;
+    }
     const float none = std::numeric_limits<float>::max();
     float best = none;
     // Every block is asked, without stopping early, because each keeps the
@@ -62,4 +72,22 @@ float Curve::hitDistance(Ball* ball) {
         }
     }
     return best == none ? kNoHit : best;
+}
+
+const HitBound& Curve::collisionBound(float radius) {
+    const std::uint64_t generations = memberGeneration();
+    if (boundBuilt && boundGeneration == transformGeneration() &&
+        boundMemberGenerations == generations && boundRadius == radius) {
+        return bound;
+    }
+    HitBound members[kBlockCount];
+    for (int i = 0; i < kBlockCount; ++i) {
+        members[i] = blocks[i].collisionBound(radius);
+    }
+    bound = HitBound::around(members, kBlockCount);
+    boundBuilt = true;
+    boundGeneration = transformGeneration();
+    boundMemberGenerations = generations;
+    boundRadius = radius;
+    return bound;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+
+#include "geometry/hit_bound.h"
 #include "scene/block.h"
 #include "scene/piece.h"
 
@@ -7,7 +10,7 @@
 // curve's xy-plane. They are members, not children, and each has the curve as
 // its parent so the hit test sees it through the curve's transform.
 class Curve : public Piece {
-public:
+  public:
     static constexpr int kBlockCount = 10;
 
     Curve();
@@ -25,10 +28,19 @@ public:
     Block& block(int i) { return blocks[i]; }
     int getNearestBlock() const { return nearestBlock; }
 
-private:
+  private:
     // Lays the blocks along the arc; called once, by the constructor.
     void build();
+    // The sphere around all ten blocks' bounds for `radius`, rebuilt when the
+    // curve's or any member's transform has changed since.
+    const HitBound& collisionBound(float radius);
 
     Block blocks[kBlockCount];
     int nearestBlock = 0;
+
+    HitBound bound;
+    bool boundBuilt = false;
+    std::uint64_t boundGeneration = 0;
+    std::uint64_t boundMemberGenerations = 0;
+    float boundRadius = 0.0f;
 };

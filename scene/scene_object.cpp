@@ -11,6 +11,7 @@ SceneObject::~SceneObject() = default;
 
 void SceneObject::setScale(float x, float y, float z) {
     scale = {x, y, z};
+    transformChanged();
 }
 
 Float3 SceneObject::getScale() const {
@@ -19,6 +20,7 @@ Float3 SceneObject::getScale() const {
 
 void SceneObject::setPosition(float x, float y, float z) {
     position = {x, y, z};
+    transformChanged();
 }
 
 Float3 SceneObject::getPosition() const {
@@ -32,6 +34,7 @@ void SceneObject::setRotation(float angle, float x, float y, float z) {
     glRotatef(angle, x, y, z);
     glGetFloatv(GL_MODELVIEW_MATRIX, rotation);
     glPopMatrix();
+    transformChanged();
 }
 
 void SceneObject::rotate(float angle, float x, float y, float z) {
@@ -42,6 +45,7 @@ void SceneObject::rotate(float angle, float x, float y, float z) {
     glMultMatrixf(rotation);
     glGetFloatv(GL_MODELVIEW_MATRIX, rotation);
     glPopMatrix();
+    transformChanged();
 }
 
 void SceneObject::setShapeScale(float x, float y, float z) {
@@ -104,6 +108,7 @@ void SceneObject::setDefaults() {
     shapeScale = {1.0f, 1.0f, 1.0f};
     shapeOffset = {0.0f, 0.0f, 0.0f};
     spare = Tuple3(0.0f, 0.0f, 0.0f);
+    transformChanged();
 }
 
 void SceneObject::appendTransform(Matrix4& matrix) const {

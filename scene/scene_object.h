@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,11 @@
 // the OpenGL modelview stack as their matrix calculator, so they need a current
 // rendering context; each leaves the matrix and the stack depth as it found them.
 class SceneObject {
+    // First, beside the table of virtual operations, so that a hit test that
+    // only checks its cache reads one cache line of the object.
+    std::uint64_t generation = 0;
+    std::uint64_t memberGenerationCount = 0;
+
   public:
     SceneObject();
     virtual ~SceneObject();
@@ -52,6 +58,17 @@ class SceneObject {
     // precision with the same result. Needs no rendering context.
     void appendTransform(Matrix4& matrix) const;
 
+    // Advances with every change of scale, position or rotation (setScale,
+    // setPosition, setRotation, rotate, setDefaults and so reset): what is
+    // derived from the transform is stale once this differs from the value it
+    // was built at.
+    std::uint64_t transformGeneration() const { return generation; }
+    // Advances whenever the transform or parent of an object placed through
+    // this one (a curve's member block) changes.
+    std::uint64_t memberGeneration() const { return memberGenerationCount; }
+    // Called by such a member when its transform or its parent changes.
+    void memberTransformChanged() { ++memberGenerationCount; }
+
     const float* rotationMatrix() const { return rotation; }
     const Material& getMaterial() const { return material; }
     Float3 getShapeScale() const { return shapeScale; }
@@ -68,4 +85,8 @@ class SceneObject {
     float rotation[16];
     Float3 shapeScale;
     Float3 shapeOffset;
+
+    // Marks everything derived from this object's transform as stale; called
+    // by every operation that changes scale, position or rotation.
+    virtual void transformChanged() { ++generation; }
 };

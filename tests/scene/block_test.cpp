@@ -171,16 +171,19 @@ TEST_F(BlockHit, ResolveWithNoKeptFaceLeavesTheBallAlone) {
     EXPECT_FLOAT_EQ(b.stepVector().y, -0.1f);
 }
 
-TEST_F(BlockHit, HitTestLeavesTheModelviewCurrentAndTheStackAsItWas) {
+TEST_F(BlockHit, HitTestTouchesNoOpenGlState) {
+    // Between callbacks the modelview is already current; the hit test neither
+    // selects a mode nor uses the stack, so whatever is current stays so.
+    Ball& b = ballAt({0, 1, 0}, {0, -1, 0});
     GLint depthBefore = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
     glMatrixMode(GL_PROJECTION);
-    Ball& b = ballAt({0, 1, 0}, {0, -1, 0});
-    block.hitDistance(&b);
+    ASSERT_GE(block.hitDistance(&b), 0.0f);
     GLint mode = 0, depth = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_EQ(mode, GL_PROJECTION);
     EXPECT_EQ(depth, depthBefore);
 }
 

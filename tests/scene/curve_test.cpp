@@ -54,6 +54,17 @@ TEST(CurveBuild, BlocksLieOnTheArcEightDegreesApart) {
     EXPECT_NEAR(r9[10], 1.0, kTol);
 }
 
+TEST(CurveBuild, BlockEightSitsWhereTheDoubleCosineAndSinePutIt) {
+    // 64 degrees: the angle is formed in double and stored as a float, and its
+    // cosine and sine are taken in double, each rounded once. The float cosine
+    // is one ulp lower here (0.219185516).
+    const float angle = static_cast<float>(3.1415927f * 64.0 * 0.0055555557f);
+    const Float3 p = Curve().block(8).getPosition();
+    EXPECT_EQ(p.x, static_cast<float>(0.5 * std::cos(double(angle))));
+    EXPECT_EQ(p.x, 0x1.c0e458p-3f);  // 0.219185531
+    EXPECT_EQ(p.y, 0x1.cc2ebep-2f);  // 0.449397057
+}
+
 TEST(CurveBuild, EveryBlockIsSmallAndHasTheCurveAsParent) {
     const Curve curve;
     for (int i = 0; i < Curve::kBlockCount; ++i) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "tests/support/gl_context.h"
@@ -230,6 +231,31 @@ TEST_F(SceneObjectTest, DirectTransformEqualsTheMatrixStack) {
     Matrix4 direct = Matrix4::identity();
     object.appendTransform(direct);
     expectMatrixNear(direct.m, onStack, 0.0f);
+}
+
+// What is derived from the transform (a block's grown box) is rebuilt when the
+// generation moves, so every change of the transform must move it, and the
+// shape's own transform and material, which do not place the object for the
+// hit test, need not.
+TEST(TransformGeneration, EveryTransformChangeAdvancesIt) {
+    ProbeObject object;
+    const std::pair<const char*, void (*)(SceneObject&)> changes[] = {
+        {"setScale", [](SceneObject& o) { o.setScale(1, 2, 3); }},
+        {"setPosition", [](SceneObject& o) { o.setPosition(1, 2, 3); }},
+        {"setRotation", [](SceneObject& o) { o.setRotation(30, 0, 0, 1); }},
+        {"rotate", [](SceneObject& o) { o.rotate(30, 1, 0, 0); }},
+        {"setDefaults", [](SceneObject& o) { o.setDefaults(); }},
+        {"reset", [](SceneObject& o) { o.reset(); }},
+    };
+    for (const auto& change : changes) {
+        const auto before = object.transformGeneration();
+        change.second(object);
+        EXPECT_GT(object.transformGeneration(), before) << change.first;
+    }
+    const auto before = object.transformGeneration();
+    object.setShapeScale(2, 2, 2);
+    object.setShapeOffset(1, 0, 0);
+    EXPECT_EQ(object.transformGeneration(), before);
 }
 
 }  // namespace

@@ -1,0 +1,126 @@
+#pragma once
+
+// The straightforward hit test, kept as the reference for the cached one:
+// every call rebuilds the block's world matrix and grown box from the current
+// transforms and tests all six faces. The faces it keeps and the curves'
+// nearest blocks live here, not in the pieces, so that both hit tests can run
+// over the same course side by side, each with a ball of its own.
+#include <limits>
+#include <memory>
+#include <unordered_map>
+
+#include "geometry/grown_box.h"
+#include "geometry/matrix4.h"
+#include "geometry/simulation_step.h"
+#include "scene/ball.h"
+#include "scene/block.h"
+#include "scene/curve.h"
+#include "scene/scene_list.h"
+
+// A block's hit distance built from scratch, -1 for none; a hit replaces
+// `kept` with a copy of the nearest face, a miss leaves it.
+inline float straightforwardBlockHit(const Block& block, const Ball& ball,
+                                     std::unique_ptr<Face>& kept) {
+    Matrix4 world = Matrix4::identity();
+    if (block.getParent() != nullptr) {
+        block.getParent()->appendTransform(world);
+    }
+    block.appendTransform(world);
+    const Float3 s = block.getScale();
+    const GrownBox box(world, ball.radius, s.x, s.y, s.z);
+    const GrownBox::Hit hit = box.nearestHit(ball);
+    if (hit.face < 0) {
+        return -1.0f;
+    }
+    kept = std::make_unique<Face>(box.face(hit.face));
+    return hit.distance;
+}
+
+class StraightforwardHits {
+  public:
+    // The piece's hit distance, -1 for none, as Piece::hitDistance defines it.
+    float hitDistance(const Piece& piece, const Ball& ball) {
+        if (const auto* block = dynamic_cast<const Block*>(&piece)) {
+            return blockHit(*block, ball);
+        }
+        const auto& curve = static_cast<const Curve&>(piece);
+        float best = std::numeric_limits<float>::max();
+        for (int i = 0; i < Curve::kBlockCount; ++i) {
+            const float t = blockHit(curve.block(i), ball);
+            if (t >= 0.0f && t < best) {
+                best = t;
+                nearest[&curve] = i;
+            }
+        }
+        return best == std::numeric_limits<float>::max() ? -1.0f : best;
+    }
+
+    // Bounces off the face the piece's last hit kept, then forgets it.
+    void resolveHit(const Piece& piece, Ball& ball) {
+        const Block* block = dynamic_cast<const Block*>(&piece);
+        if (block == nullptr) {
+            const auto& curve = static_cast<const Curve&>(piece);
+            block = &curve.block(nearest[&curve]);
+        }
+        auto face = kept.find(block);
+        if (face != kept.end() && face->second) {
+            face->second->bounce(ball);
+            kept.erase(face);
+            ++bounces;
+        }
+    }
+
+    // The simulation step with the hit tests above.
+    void simulationStep(Ball& ball, const SceneList& pieces) {
+        int resolutions = 0;
+        const Piece* nearestPiece = nullptr;
+        do {
+            nearestPiece = nullptr;
+            float best = std::numeric_limits<float>::max();
+            for (const auto& piece : pieces) {
+                const float d = hitDistance(*piece, ball);
+                if (d >= 0.0f && d < best) {
+                    nearestPiece = piece.get();
+                    best = d;
+                }
+            }
+            if (nearestPiece != nullptr) {
+                resolveHit(*nearestPiece, ball);
+                ++resolutions;
+            }
+            if (resolutions >= kMaxResolutionsPerStep) {
+                ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
+            }
+        } while (nearestPiece != nullptr);
+        ball.advance();
+    }
+
+    // Drops what is remembered for a piece about to be destroyed.
+    void forget(const Piece& piece) {
+        if (const auto* block = dynamic_cast<const Block*>(&piece)) {
+            kept.erase(block);
+            return;
+        }
+        const auto& curve = static_cast<const Curve&>(piece);
+        for (int i = 0; i < Curve::kBlockCount; ++i) {
+            kept.erase(&curve.block(i));
+        }
+        nearest.erase(&curve);
+    }
+
+    // How many bounces resolveHit has made.
+    int bounces = 0;
+
+  private:
+    float blockHit(const Block& block, const Ball& ball) {
+        std::unique_ptr<Face> face;
+        const float d = straightforwardBlockHit(block, ball, face);
+        if (face) {
+            kept[&block] = std::move(face);
+        }
+        return d;
+    }
+
+    std::unordered_map<const Block*, std::unique_ptr<Face>> kept;
+    std::unordered_map<const Curve*, int> nearest;
+};
