@@ -25,8 +25,8 @@ int renderSelection(AppState& state, std::vector<GLuint>& buffer) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    // The pick row flips without -1: GL rows count from 0 at the bottom edge.
-    gluPickMatrix(state.pickX, viewport[3] - state.pickY, state.pickSize, state.pickSize, viewport);
+    gluPickMatrix(state.pickX, pickRow(viewport[3], state.pickY), state.pickSize, state.pickSize,
+                  viewport);
     gluPerspective(state.fieldOfView, double(state.windowWidth) / double(state.windowHeight),
                    kNearPlane, kFarPlane);
 
@@ -44,6 +44,13 @@ int renderSelection(AppState& state, std::vector<GLuint>& buffer) {
 }
 
 }  // namespace
+
+double pickRow(int viewportHeight, int pickY) {
+    // The flip has no -1: GL rows count from 0 at the bottom edge. Every int
+    // is exact in a double, so the difference is exact where an int one
+    // could overflow.
+    return double(viewportHeight) - double(pickY);
+}
 
 void pickPiece(AppState& state) {
     if (state.windowWidth <= 0 || state.windowHeight <= 0) {

@@ -24,6 +24,11 @@ constexpr std::uint32_t kUnnamed = 0xFFFFFFFF;
 // (GL_MODELVIEW) as they were.
 void pickPiece(AppState& state);
 
+// The bottom-up row of the pick centre, viewportHeight - pickY, for a pickY
+// counted from the top as GLUT reports it. Exact for every pair of ints, so a
+// point far outside the window is simply a row far outside the view.
+double pickRow(int viewportHeight, int pickY);
+
 // The first name of the record with the smallest minimum depth among the
 // first `hits` records of a selection buffer of `words` words; the earliest
 // of equal depths wins and a depth of 0xFFFFFFFF never does. Empty when no

@@ -1,9 +1,11 @@
 #include "tests/e2e/e2e_support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,8 +24,28 @@
 #ifndef BALLCOURSE_BINARY
 #error "BALLCOURSE_BINARY must name the toy's executable"
 #endif
+#ifndef BALLCOURSE_ARTEFACT_DIR
+#error "BALLCOURSE_ARTEFACT_DIR must name the directory for the tests' artefacts"
+#endif
 
 namespace e2e {
+
+const char kExpectedHelp[] =
+    "Commands:\n"
+    "W - move camera forward\n"
+    "S - move camera backward\n"
+    "A - pan camera left\n"
+    "D - pan camera right\n"
+    "E - erase current piece\n"
+    "Z - rotate current piece CCW\n"
+    "X - rotate current piece CW\n"
+    "P - pause ball\n"
+    "O - advance ball 1 frame\n"
+    "R - reset ball\n"
+    "Left Mouse - place and select pieces\n"
+    "Right Mouse - rotate current piece using virtual trackball\n"
+    "Q - quit\n";
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -227,13 +249,40 @@ void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+bool eventually(const std::function<bool()>& condition, double seconds) {
+    Clock::time_point deadline = deadlineIn(seconds);
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        pause(kPollInterval);
+    }
+    return true;
+}
+
+std::string artefactPath(const std::string& name) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string dir = BALLCOURSE_ARTEFACT_DIR;
+    mkdir(dir.c_str(), 0755);
+    dir += "/";
+    dir += test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "no-test";
+    // Parameterised names hold slashes; one directory per test is enough.
+    std::replace(
+        dir.begin() + static_cast<std::ptrdiff_t>(std::strlen(BALLCOURSE_ARTEFACT_DIR)) + 1,
+        dir.end(), '/', '_');
+    if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+        throw E2eError("cannot create " + dir + ": " + std::strerror(errno));
+    }
+    return dir + "/" + name;
+}
+
 RunningToy::RunningToy(const std::vector<std::string>& args) {
     if (std::getenv("DISPLAY") == nullptr) {
         throw E2eError(
             "no DISPLAY: run the end-to-end tests on an X server (make test starts one)");
     }
-    char dirTemplate[] = "/tmp/ballcourse-e2e-XXXXXX";
-    if (mkdtemp(dirTemplate) == nullptr) throw E2eError("cannot create a temporary directory");
+    std::string dirTemplate = artefactPath("toy-XXXXXX");
+    if (mkdtemp(dirTemplate.data()) == nullptr) {
+        throw E2eError("cannot create a directory for the toy's output");
+    }
     tempDir_ = dirTemplate;
     outputPath_ = tempDir_ + "/stdout.txt";
 
@@ -367,6 +416,19 @@ void RunningToy::release(int button, int x, int y, double settle) {
     pause(settle);
 }
 
+void RunningToy::resize(int width, int height) {
+    xdotool({"windowsize", std::to_string(window_), std::to_string(width), std::to_string(height)});
+}
+
+long RunningToy::residentKilobytes() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
 // import reads the window's pixels from the screen, sub-windows included.
 Image RunningToy::capture() const {
     return decodePpm(runChecked(
@@ -382,6 +444,44 @@ Image RunningToy::captureWhen(const std::function<bool(const Image&)>& ready,
         image = capture();
     }
     return image;
+}
+
+Image RunningToy::captureHeld(const std::function<bool(const Image&)>& ready, double seconds,
+                              double holdSeconds) const {
+    Clock::time_point deadline = deadlineIn(seconds);
+    Image image = capture();
+    Clock::time_point heldSince = Clock::now();
+    int heldCaptures = 0;
+    while (true) {
+        if (ready(image)) {
+            if (heldCaptures++ == 0) heldSince = Clock::now();
+            const double held = std::chrono::duration<double>(Clock::now() - heldSince).count();
+            if (heldCaptures >= 2 && held >= holdSeconds) return image;
+        } else {
+            heldCaptures = 0;
+        }
+        if (Clock::now() > deadline) return image;
+        pause(kPollInterval);
+        image = capture();
+    }
+}
+
+void RunningToy::sync(double seconds) {
+    const char kLastHelpLine[] = "Q - quit\n";
+    const auto helps = [this, &kLastHelpLine]() {
+        const std::string text = output();
+        int count = 0;
+        for (size_t at = text.find(kLastHelpLine); at != std::string::npos;
+             at = text.find(kLastHelpLine, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    const int before = helps();
+    key("h", 0.0);
+    if (!eventually([&] { return helps() > before; }, seconds)) {
+        throw E2eError("the toy did not answer H within " + std::to_string(seconds) + " s");
+    }
 }
 
 WindowGeometry RunningToy::geometry() const {

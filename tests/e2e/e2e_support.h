@@ -55,8 +55,20 @@ struct WindowGeometry {
     int x, y, width, height;
 };
 
+// The help text the toy prints at start and on H, spelled out here rather
+// than taken from the program, so that a change to it shows as a failure.
+extern const char kExpectedHelp[];
+
 // Sleeps for the given number of seconds.
 void pause(double seconds);
+
+// Polls `condition` until it holds or `seconds` pass; true if it held.
+bool eventually(const std::function<bool()>& condition, double seconds);
+
+// A path for a file the running test leaves behind (a capture of a failure,
+// the toy's output): `name` in a directory of the build tree named for the
+// test, created on first use.
+std::string artefactPath(const std::string& name);
 
 // One run of the toy. The constructor starts it with its standard output
 // going to a file, waits until its main window ("My Window") is on screen
@@ -87,11 +99,26 @@ class RunningToy {
     void press(int button, int x, int y, double settle = 0.05);
     void release(int button, int x, int y, double settle = 0.05);
 
+    // Resizes the main window, as a user dragging its border would.
+    void resize(int width, int height);
+    // The toy's resident memory in kilobytes (VmRSS); -1 once it has ended.
+    long residentKilobytes() const;
+
     // The main window's pixels as they are on screen now (palettes included).
     Image capture() const;
     // Captures repeatedly until `ready` holds for a capture or `seconds`
     // pass; returns the last capture either way.
     Image captureWhen(const std::function<bool(const Image&)>& ready, double seconds) const;
+    // Captures repeatedly until `ready` has held for every capture over
+    // `holdSeconds` (two captures at least), or `seconds` pass; returns the
+    // last capture either way. For what must stay so, not merely show once.
+    Image captureHeld(const std::function<bool(const Image&)>& ready, double seconds,
+                      double holdSeconds) const;
+
+    // Returns once the toy has handled every event sent before: it types H
+    // and waits for the help it prints, so the pointer must be over the main
+    // window, off the palettes. Throws E2eError after `seconds`.
+    void sync(double seconds = 10.0);
 
     WindowGeometry geometry() const;
     std::string title() const;

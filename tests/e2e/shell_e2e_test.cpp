@@ -15,22 +15,6 @@ using e2e::Image;
 using e2e::Rgb;
 using e2e::RunningToy;
 
-const char kHelp[] =
-    "Commands:\n"
-    "W - move camera forward\n"
-    "S - move camera backward\n"
-    "A - pan camera left\n"
-    "D - pan camera right\n"
-    "E - erase current piece\n"
-    "Z - rotate current piece CCW\n"
-    "X - rotate current piece CW\n"
-    "P - pause ball\n"
-    "O - advance ball 1 frame\n"
-    "R - reset ball\n"
-    "Left Mouse - place and select pieces\n"
-    "Right Mouse - rotate current piece using virtual trackball\n"
-    "Q - quit\n";
-
 constexpr int kWindowSize = 600;
 constexpr int kPaletteSize = 100;
 
@@ -41,8 +25,9 @@ constexpr double kResetHeight = 2.0;
 constexpr double kFallPerTick = 0.002;
 const double kHalfViewHeight = 4.0 * std::tan(22.5 * M_PI / 180.0);
 
-// Longer than two 20 ms frame ticks, so each O press lands in a tick of its
-// own: presses between the same two ticks give only one step.
+// Longer than two 20 ms frame ticks after the toy has handled an O press, so
+// each press lands in a tick of its own: presses between the same two ticks
+// give only one step.
 constexpr double kStepGap = 0.12;
 
 double heightAfterSteps(int steps) {
@@ -86,16 +71,23 @@ TEST(ShellE2e, PrintsExactlyTheHelpAtStartAndNothingMore) {
     RunningToy toy;
     // The help is flushed at start, not only when the process ends.
     ASSERT_TRUE(toy.waitForOutput("Q - quit\n", 10.0)) << "output so far:\n" << toy.output();
-    EXPECT_EQ(toy.output(), kHelp);
+    EXPECT_EQ(toy.output(), e2e::kExpectedHelp);
 
     EXPECT_EQ(toy.quit(), 0);
-    EXPECT_EQ(toy.output(), kHelp);
+    EXPECT_EQ(toy.output(), e2e::kExpectedHelp);
 }
 
 TEST(ShellE2e, OpensMyWindowAt100_100Sized600x600) {
     RunningToy toy;
     EXPECT_EQ(toy.title(), "My Window");
-    e2e::WindowGeometry geometry = toy.geometry();
+    e2e::WindowGeometry geometry{};
+    e2e::eventually(
+        [&] {
+            geometry = toy.geometry();
+            return geometry.x == 100 && geometry.y == 100 && geometry.width == kWindowSize &&
+                   geometry.height == kWindowSize;
+        },
+        5.0);
     EXPECT_EQ(geometry.x, 100);
     EXPECT_EQ(geometry.y, 100);
     EXPECT_EQ(geometry.width, kWindowSize);
@@ -113,43 +105,61 @@ TEST(ShellE2e, PalettesAndMainWindowShowTheirClearColours) {
     // Near the palettes' corners, clear of the prototypes drawn in their middle.
     const Rgb blockPalette = fromUnit(0.8, 0.8, 0.9);
     const Rgb curvePalette = fromUnit(0.8, 0.9, 0.8);
-    // The palettes are drawn by callbacks of their own, possibly after the
-    // main window's first frame: give them a moment.
-    Image image = toy.captureWhen(
+    const Rgb white = fromUnit(1, 1, 1);
+    // Every sample at once: the palettes are drawn by callbacks of their own,
+    // possibly after the main window's first frame, and the ball may cross a
+    // sample until P and R have been handled.
+    const auto check = [&](const Image& image, auto&& expect) {
+        for (int x : {1, 98}) {
+            for (int y : {1, 98}) {
+                expect(isColour(image, x, y, blockPalette));
+                expect(isColour(image, x, y + kPaletteSize, curvePalette));
+            }
+        }
+        // Just outside the palettes the main window's white begins.
+        expect(isColour(image, kPaletteSize, 50, white));
+        expect(isColour(image, 50, 2 * kPaletteSize, white));
+        for (int x : {150, 300, 599}) {
+            for (int y : {0, 300, 599}) expect(isColour(image, x, y, white));
+        }
+        expect(isColour(image, 0, 599, white));
+    };
+    toy.sync();
+    const Image image = toy.captureWhen(
         [&](const Image& shot) {
-            return shot.width == kWindowSize && shot.height == kWindowSize &&
-                   isColour(shot, 1, 1, blockPalette) &&
-                   isColour(shot, 1, 1 + kPaletteSize, curvePalette);
+            if (shot.width != kWindowSize || shot.height != kWindowSize) return false;
+            bool all = true;
+            check(shot, [&](const ::testing::AssertionResult& r) { all = all && bool(r); });
+            return all;
         },
         5.0);
     ASSERT_EQ(image.width, kWindowSize);
     ASSERT_EQ(image.height, kWindowSize);
-    for (int x : {1, 98}) {
-        for (int y : {1, 98}) {
-            EXPECT_TRUE(isColour(image, x, y, blockPalette));
-            EXPECT_TRUE(isColour(image, x, y + kPaletteSize, curvePalette));
-        }
-    }
-    // Just outside the palettes the main window's white begins.
-    const Rgb white = fromUnit(1, 1, 1);
-    EXPECT_TRUE(isColour(image, kPaletteSize, 50, white));
-    EXPECT_TRUE(isColour(image, 50, 2 * kPaletteSize, white));
-    for (int x : {150, 300, 599}) {
-        for (int y : {0, 300, 599}) EXPECT_TRUE(isColour(image, x, y, white));
-    }
-    EXPECT_TRUE(isColour(image, 0, 599, white));
+    check(image, [](const ::testing::AssertionResult& r) { EXPECT_TRUE(r); });
 }
 
 TEST(ShellE2e, PausedBallMovesOnlyBySingleStepsAsTheArithmeticSays) {
     RunningToy toy;
-    toy.key("p", 0.2);
-    toy.key("r", 0.2);
+    toy.key("p", 0.0);
+    toy.key("r", 0.0);
+    toy.sync();
     // At rest at (0, 2, 0) the ball is above the top edge of the view.
-    EXPECT_EQ(findBall(toy.capture()).count, 0);
+    EXPECT_EQ(
+        findBall(toy.captureWhen([](const Image& shot) { return findBall(shot).count == 0; }, 5.0))
+            .count,
+        0);
 
-    // On a mismatch the capture is kept in the test's working directory.
+    // Where the ball shows after `steps` single steps, to within 2 pixels.
+    auto showsBallAfter = [&](int steps, const Image& image) {
+        const Blob ball = findBall(image);
+        return ball.count >= 20 &&
+               std::abs(ball.y + 0.5 - rowOfHeight(heightAfterSteps(steps))) <= 2.0 &&
+               std::abs(ball.x + 0.5 - kWindowSize / 2.0) <= 2.0;
+    };
+    // On a mismatch the capture is kept with the test's artefacts.
     auto expectBallAfterSteps = [&](int steps, const Image& image) {
-        const std::string saved = "shell_e2e_after_" + std::to_string(steps) + "_steps.ppm";
+        const std::string saved =
+            e2e::artefactPath("after_" + std::to_string(steps) + "_steps.ppm");
         Blob ball = findBall(image);
         if (ball.count < 20) {
             image.savePpm(saved);
@@ -171,19 +181,28 @@ TEST(ShellE2e, PausedBallMovesOnlyBySingleStepsAsTheArithmeticSays) {
         }
     };
 
+    // Each O is handled before the gap starts, so every press gets a tick.
+    const auto step = [&] {
+        toy.key("o", 0.0);
+        toy.sync();
+        e2e::pause(kStepGap);
+    };
+    const auto showsAfter = [&](int steps) {
+        return [&, steps](const Image& shot) { return showsBallAfter(steps, shot); };
+    };
     int steps = 0;
-    for (; steps < 30; ++steps) toy.key("o", kStepGap);
-    const Image afterThirty = toy.capture();
+    for (; steps < 30; ++steps) step();
+    const Image afterThirty = toy.captureWhen(showsAfter(30), 5.0);
     expectBallAfterSteps(30, afterThirty);
 
     // Paused, it stays where it is for a good number of ticks.
-    e2e::pause(0.5);
-    const Image later = toy.capture();
+    const Image later =
+        toy.captureHeld([&](const Image& shot) { return shot.rgb == afterThirty.rgb; }, 5.0, 0.5);
     EXPECT_TRUE(later.rgb == afterThirty.rgb) << "the paused picture changed";
     expectBallAfterSteps(30, later);
 
-    for (; steps < 40; ++steps) toy.key("o", kStepGap);
-    expectBallAfterSteps(40, toy.capture());
+    for (; steps < 40; ++steps) step();
+    expectBallAfterSteps(40, toy.captureWhen(showsAfter(40), 5.0));
 }
 
 TEST(ShellE2e, CapitalQEndsTheProcessWithStatusZero) {

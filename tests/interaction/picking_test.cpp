@@ -1,5 +1,6 @@
 #include "interaction/picking.h"
 
+#include <climits>
 #include <vector>
 
 #include "tests/interaction/interaction_fixture.h"
@@ -64,6 +65,28 @@ TEST_F(PickTest, TheCursorRowCountsFromTheTop) {
     placeBlock(0.8284271f, -0.8229043f, 0.0f);  // the mirror image below
     Block* upper = placeBlock(0.8284271f, 0.8229043f, 0.0f);
     EXPECT_EQ(pickAt(450, 150), upper);
+}
+
+TEST(PickRowTest, IsExactForEveryInt) {
+    EXPECT_EQ(pickRow(600, 150), 450.0);
+    EXPECT_EQ(pickRow(600, 600), 0.0);
+    EXPECT_EQ(pickRow(600, -2147483048), 2147483648.0);
+    EXPECT_EQ(pickRow(600, INT_MIN), 2147484248.0);
+    EXPECT_EQ(pickRow(0, INT_MAX), -2147483647.0);
+    EXPECT_EQ(pickRow(INT_MAX, INT_MIN), 4294967295.0);
+}
+
+// Far outside the window, in any direction, a press finds nothing and leaves
+// GL as it was; the pieces stay under the centre of the view.
+TEST_F(PickTest, PressesFarOutsideTheWindowSelectNothing) {
+    Block* block = placeBlock(0.0f, 0.0f, 0.0f);
+    for (int y : {INT_MIN, -2147483048, -1, 600, 601, INT_MAX}) {
+        for (int x : {INT_MIN, -1, 300, 600, INT_MAX}) {
+            EXPECT_EQ(pickAt(x, y), nullptr) << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(pickAt(300, 300), block);
 }
 
 TEST_F(PickTest, LeavesTheMatricesAndTheRenderModeAsTheyWere) {
