@@ -11,7 +11,11 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils  # x11-utils: xdpyinfo and xwininfo
     imagemagick             # import: window screenshots
+    dpkg-dev file           # make package: dpkg-shlibdeps, and file to find the program
+    desktop-file-utils groff-base gzip  # the installed-tree test checks the menu entry and manual
 )
+# Packages only some targets need (make coverage: gcovr) come as arguments.
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

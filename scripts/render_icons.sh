@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Usage: render_icons.sh BINARY [DATADIR]
+# Renders the program's icon from the program itself: plays the scripted
+# course (play_demo.sh) and cuts the ramp, the blocks and the ball at rest out
+# of its last frame, on a transparent background, at the sizes the hicolor
+# icon theme asks for. Writes DATADIR/icons/hicolor/NxN/apps/ballcourse.png
+# (DATADIR defaults to data/). The icons are committed; run this again only
+# when the look of the pieces changes.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+binary="$1"
+datadir="${2:-data}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+bash "$here/play_demo.sh" "$binary" "$work" >/dev/null
+
+# Right of the palettes the frame holds only the course on white: trim to
+# it, then centre it on a square with a small margin.
+convert "$work/ballcourse.png" -crop 480x600+120+0 +repage -trim +repage "$work/course.png"
+read -r width height < <(identify -format '%w %h\n' "$work/course.png")
+side=$(((width > height ? width : height) * 21 / 20))
+convert "$work/course.png" -background white -gravity center -extent "${side}x${side}" \
+    -transparent white "$work/square.png"
+
+for size in 48 128 256; do
+    dir="$datadir/icons/hicolor/${size}x${size}/apps"
+    mkdir -p "$dir"
+    convert "$work/square.png" -resize "${size}x${size}" -strip \
+        -define png:exclude-chunks=date,time "$dir/ballcourse.png"
+    echo "render_icons: $dir/ballcourse.png"
+done
