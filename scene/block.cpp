@@ -41,14 +41,29 @@ void Block::resolveHit(Ball* ball) {
     }
 }
 
-float Block::hitDistance(Ball* ball) {
-    // The cached path makes no OpenGL call, so the modelview stays current.
-    refreshCollisionVolume(ball->radius);
+inline float Block::cachedHit(const Ball& ball) {
     // A step that passes outside the bound meets no face: -1, kept face as is.
-    if (!bound.mayMeet(ball->center(), ball->stepVector())) {
+    if (!bound.mayMeet(ball.center(), ball.stepVector())) {
         return kNoHit;
     }
-    const GrownBox::Hit hit = box->nearestHit(*ball, faceBounds);
+    return nearestFaceHit(ball);
+}
+
+float Block::hitDistance(Ball* ball) {
+    // The cached path makes no OpenGL call, so the modelview stays current.
+    if (collisionVolumeStale(ball->radius)) {
+        return rebuildThenHit(*ball);
+    }
+    return cachedHit(*ball);
+}
+
+float Block::rebuildThenHit(const Ball& ball) {
+    rebuildCollisionVolume(ball.radius);
+    return cachedHit(ball);
+}
+
+float Block::nearestFaceHit(const Ball& ball) {
+    const GrownBox::Hit hit = box->nearestHit(ball, faceBounds);
     if (hit.face < 0) {
         return kNoHit;
     }
@@ -73,7 +88,9 @@ void Block::transformChanged() {
 }
 
 const HitBound& Block::collisionBound(float radius) {
-    refreshCollisionVolume(radius);
+    if (collisionVolumeStale(radius)) {
+        rebuildCollisionVolume(radius);
+    }
     return bound;
 }
 

@@ -42,16 +42,20 @@ class Block : public Piece {
     void transformChanged() override;
 
   private:
-    // Rebuilds the grown box and its bounds unless they were built for this
-    // radius and the block's and parent's current transforms.
-    void refreshCollisionVolume(float radius) {
-        if (boxGeneration != transformGeneration() ||
-            boxParentGeneration != (parent != nullptr ? parent->transformGeneration() : 0) ||
-            boxRadius != radius) {
-            rebuildCollisionVolume(radius);
-        }
+    // True unless the grown box and its bounds were built for this radius and
+    // the block's and parent's current transforms.
+    bool collisionVolumeStale(float radius) const {
+        return boxGeneration != transformGeneration() ||
+               boxParentGeneration != (parent != nullptr ? parent->transformGeneration() : 0) ||
+               boxRadius != radius;
     }
     void rebuildCollisionVolume(float radius);
+    // The hit test against the box as cached; the bound first, then the faces.
+    float cachedHit(const Ball& ball);
+    // The stale case, kept out of line with the faces' own tests so that a
+    // far piece's early return saves and restores no registers.
+    [[gnu::noinline]] float rebuildThenHit(const Ball& ball);
+    [[gnu::noinline]] float nearestFaceHit(const Ball& ball);
 
     // What a hit test reads when it skips the block shares one cache line.
     alignas(64) SceneObject* parent = nullptr;
