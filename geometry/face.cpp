@@ -62,7 +62,7 @@ void Face::bounce(Ball& ball) const {
     const Point3 p = ball.center();
     const Vector3 step = ball.stepVector();
     const Point3 q = p + step;
-    const Point3 h = p + (q - p) * rounded(planeParam(p, q));
+    const Point3 h = contactAt(p, q, rounded(planeParam(p, q)));
     const Vector3& n = unitNormal;
 
     // Mirror the incoming displacement in the plane, at the step's length.

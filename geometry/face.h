@@ -49,8 +49,7 @@ class Face {
         if (!(t > 0.0 && tf <= 1.0f)) {
             return false;
         }
-        // Where the centre, moving from p towards q, stands after tf.
-        contact = p + (q - p) * tf;
+        contact = contactAt(p, q, tf);
         return true;
     }
     // The second half: whether the contact point counts as inside the quad.
@@ -60,6 +59,9 @@ class Face {
     void bounce(Ball& ball) const;
 
   private:
+    // Where the centre, moving from p towards q, stands after the fraction tf.
+    static Point3 contactAt(const Point3& p, const Point3& q, float tf) { return p + (q - p) * tf; }
+
     Point3 corners[4];
     Vector3 unitNormal;
 };

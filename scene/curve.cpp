@@ -76,8 +76,8 @@ float Curve::hitDistance(Ball* ball) {
 
 const HitBound& Curve::collisionBound(float radius) {
     const std::uint64_t generations = memberGeneration();
-    if (boundBuilt && boundGeneration == transformGeneration() &&
-        boundMemberGenerations == generations && boundRadius == radius) {
+    if (boundGeneration == transformGeneration() && boundMemberGenerations == generations &&
+        boundRadius == radius) {
         return bound;
     }
     HitBound members[kBlockCount];
@@ -85,7 +85,6 @@ const HitBound& Curve::collisionBound(float radius) {
         members[i] = blocks[i].collisionBound(radius);
     }
     bound = HitBound::around(members, kBlockCount);
-    boundBuilt = true;
     boundGeneration = transformGeneration();
     boundMemberGenerations = generations;
     boundRadius = radius;

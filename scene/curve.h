@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "geometry/hit_bound.h"
 #include "scene/block.h"
@@ -38,9 +39,10 @@ class Curve : public Piece {
     Block blocks[kBlockCount];
     int nearestBlock = 0;
 
+    // The bound was built at these; a NaN radius never matches, so the first
+    // hit test builds it.
     HitBound bound;
-    bool boundBuilt = false;
     std::uint64_t boundGeneration = 0;
     std::uint64_t boundMemberGenerations = 0;
-    float boundRadius = 0.0f;
+    float boundRadius = std::numeric_limits<float>::quiet_NaN();
 };

@@ -35,14 +35,7 @@ if [ "${1:-}" = "--window" ]; then
         sleep 0.1
     done
     xdotool windowfocus --sync "$window" mousemove --window "$window" 500 500 key q
-    deadline=$((SECONDS + 5))
-    while kill -0 "$pid" 2>/dev/null; do
-        [ $SECONDS -lt $deadline ] || fail "ballcourse did not quit on Q"
-        sleep 0.1
-    done
-    status=0
-    wait "$pid" || status=$?
-    [ $status -eq 0 ] || fail "ballcourse ended with status $status"
+    wait_for_toy_exit "$pid"
     exit 0
 fi
 

@@ -188,12 +188,7 @@ done
 [ $unchanged -ge 15 ] || fail "the ball was still moving after $n ticks"
 
 xdotool key q
-deadline=$((SECONDS + 5))
-while kill -0 "$pid" 2>/dev/null; do
-    [ $SECONDS -lt $deadline ] || fail "ballcourse did not quit on Q"
-    sleep 0.1
-done
-wait "$pid" || fail "ballcourse ended with status $?"
+wait_for_toy_exit "$pid"
 
 # The animation: the finished course held for a second, every tick in which
 # something moved at the real rate of 50 ticks a second, then the ball at

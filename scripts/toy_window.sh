@@ -14,3 +14,15 @@ wait_for_toy_window() {
         window=$(xdotool search --onlyvisible --name '^My Window$' 2>/dev/null | head -n 1 || true)
     done
 }
+
+# wait_for_toy_exit PID: after Q, waits up to 5 s for the toy to end; fails
+# unless it ends, and with status 0.
+wait_for_toy_exit() {
+    local pid=$1 deadline=$((SECONDS + 5)) status=0
+    while kill -0 "$pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "ballcourse did not quit on Q"
+        sleep 0.1
+    done
+    wait "$pid" || status=$?
+    [ $status -eq 0 ] || fail "ballcourse ended with status $status"
+}

@@ -59,6 +59,23 @@ struct WindowGeometry {
 // than taken from the program, so that a change to it shows as a failure.
 extern const char kExpectedHelp[];
 
+// How long a helper program (xdotool, xwininfo, import) may take: they
+// answer in milliseconds, but the machine is shared, so the limit only
+// catches one that hangs.
+constexpr double kHelperTimeout = 15.0;
+
+// What a helper program gave: its exit status (128 + signal when killed by
+// one) and what it wrote.
+struct CommandResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs a helper program with no shell in between and collects its output;
+// kills it and throws E2eError if it takes longer than `timeout` seconds.
+CommandResult runCommand(const std::vector<std::string>& argv, double timeout = kHelperTimeout);
+
 // Sleeps for the given number of seconds.
 void pause(double seconds);
 
@@ -80,6 +97,9 @@ class RunningToy {
   public:
     // Extra command-line arguments are passed to the toy.
     explicit RunningToy(const std::vector<std::string>& args = {});
+    // Starts the program at `binary` (an installed copy, say) instead of the
+    // one built in this tree.
+    RunningToy(const std::string& binary, const std::vector<std::string>& args);
     ~RunningToy();
     RunningToy(const RunningToy&) = delete;
     RunningToy& operator=(const RunningToy&) = delete;

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tests/e2e/e2e_support.h"
 
@@ -31,17 +31,10 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a shell command; its exit status and everything it wrote to standard
-// output and standard error.
-std::pair<int, std::string> runShell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {-1, "cannot run: " + command};
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+// A helper's exit status and everything it wrote, standard error last.
+std::pair<int, std::string> run(const std::vector<std::string>& argv) {
+    const e2e::CommandResult result = e2e::runCommand(argv);
+    return {result.status, result.out + result.err};
 }
 
 // The key=value lines of a desktop entry's [Desktop Entry] group.
@@ -77,7 +70,7 @@ std::pair<long, long> pngSize(const std::string& bytes) {
 }
 
 TEST(InstalledTree, ProgramOpensItsWindowAndPrintsTheHelp) {
-    e2e::RunningToy toy;  // started from the installed tree
+    e2e::RunningToy toy(kBinDir + "/ballcourse", {});
     EXPECT_EQ(toy.title(), "My Window");
     e2e::WindowGeometry geometry = toy.geometry();
     EXPECT_EQ(geometry.width, 600);
@@ -107,14 +100,14 @@ TEST(InstalledTree, DesktopEntryStartsTheInstalledProgramWithItsIcons) {
         EXPECT_EQ(pngSize(readFile(icon)), std::make_pair(size, size)) << icon;
     }
 
-    auto [status, report] = runShell("desktop-file-validate '" + path + "'");
+    auto [status, report] = run({"desktop-file-validate", path});
     EXPECT_EQ(status, 0) << report;
     EXPECT_EQ(report, "");
 }
 
 TEST(InstalledTree, ManualPageListsEveryCommandAndFormatsCleanly) {
     const std::string page = kManDir + "/man6/ballcourse.6.gz";
-    auto [unpacked, text] = runShell("gzip -dc '" + page + "'");
+    auto [unpacked, text] = run({"gzip", "-dc", page});
     ASSERT_EQ(unpacked, 0) << text;
 
     // Every key of the help, and H, which the help leaves out, has an entry
@@ -134,7 +127,7 @@ TEST(InstalledTree, ManualPageListsEveryCommandAndFormatsCleanly) {
     EXPECT_NE(text.find("\n.B Left press in the main window\n"), std::string::npos);
     EXPECT_NE(text.find("\n.B Right drag\n"), std::string::npos);
 
-    auto [formatted, warnings] = runShell("gzip -dc '" + page + "' | groff -man -ww -z");
+    auto [formatted, warnings] = run({"sh", "-c", "gzip -dc \"$0\" | groff -man -ww -z", page});
     EXPECT_EQ(formatted, 0);
     EXPECT_EQ(warnings, "");
 }
