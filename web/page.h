@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// What the C++ side of the browser platform layer asks of the page
+// (page_glue.js): the canvas, timers and animation frames.
+#pragma once
+
+extern "C" {
+// Sizes the canvas and starts delivering its pointer and key events.
+void ballcourse_page_open(int width, int height);
+void ballcourse_page_set_title(const char* title);
+// One animation frame, at most one pending: ballcourse_animation_frame runs in it.
+void ballcourse_page_request_frame();
+// ballcourse_timer(id) after `milliseconds`.
+void ballcourse_page_set_timer(unsigned milliseconds, int id);
+}

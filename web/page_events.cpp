@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+// The page's events handed to the GLUT callbacks of the right window, as the
+// desktop's window system hands them: the window under the pointer gets the
+// keys and a press; the window a press went to keeps the pointer (motion and
+// the release) until every button is up; coordinates are the window's own.
+// Animation frames run the reshapes and displays that are due.
+#include <GL/freeglut.h>
+#include <emscripten.h>
+
+#include <vector>
+
+#include "web/glut_windows.h"
+
+namespace {
+
+int grabbedWindow = 0;  // the window a held button was pressed in, or 0
+int buttonsHeld = 0;    // one bit per GLUT button
+
+// Runs `call` with `window` current and then the previous window current
+// again, as GLUT does around a reshape or a display.
+template <typename Call>
+void withWindow(web::GlutWindow& window, Call call) {
+    web::GlutWindow* previous = web::currentWindow();
+    web::setCurrentWindow(window.id);
+    call();
+    if (previous != nullptr) web::setCurrentWindow(previous->id);
+}
+
+void reshape(web::GlutWindow& window) {
+    window.needsReshape = false;
+    const int width = window.rect.width, height = window.rect.height;
+    withWindow(window, [&] {
+        if (window.callbacks.reshape != nullptr) {
+            window.callbacks.reshape(width, height);
+        } else {
+            glViewport(0, 0, width, height);  // GLUT's own reshape
+        }
+    });
+}
+
+void display(web::GlutWindow& window) {
+    window.needsDisplay = false;
+    if (window.callbacks.display != nullptr) {
+        withWindow(window, [&] { window.callbacks.display(); });
+    }
+}
+
+// An input callback runs with its window current and leaves it so; a window
+// without that callback takes nothing and stays as it was, so passing over a
+// palette does not steal the current window from the main one.
+template <typename Callback, typename... Args>
+void invoke(web::GlutWindow* window, Callback callback, Args... args) {
+    if (window == nullptr || callback == nullptr) return;
+    web::setCurrentWindow(window->id);
+    callback(args...);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Draws what is due; returns 1 when the top-level window was drawn.
+EMSCRIPTEN_KEEPALIVE int ballcourse_animation_frame() {
+    int drewTop = 0;
+    std::vector<int> redrawn;
+    for (web::GlutWindow* window : web::windowsInDrawingOrder()) {
+        // A parent's clear paints over its sub-windows' rectangles too.
+        for (int id : redrawn) {
+            if (window->parent == id) window->needsDisplay = true;
+        }
+        if (window->needsReshape) reshape(*window);
+        if (window->needsDisplay) {
+            display(*window);
+            redrawn.push_back(window->id);
+            if (window->parent == 0) drewTop = 1;
+        }
+    }
+    return drewTop;
+}
+
+EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_button(int button, int down, int x, int y) {
+    const int bit = 1 << button;
+    web::GlutWindow* window = nullptr;
+    if (down) {
+        window = buttonsHeld != 0 ? web::findWindow(grabbedWindow) : web::windowAt(x, y);
+        if (window == nullptr) return;
+        grabbedWindow = window->id;
+        buttonsHeld |= bit;
+    } else {
+        if ((buttonsHeld & bit) == 0) return;
+        buttonsHeld &= ~bit;
+        window = web::findWindow(grabbedWindow);
+        if (buttonsHeld == 0) grabbedWindow = 0;
+        if (window == nullptr) return;
+    }
+    invoke(window, window->callbacks.mouse, button, down ? GLUT_DOWN : GLUT_UP,
+           x - window->rect.left, y - window->rect.top);
+}
+
+EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_move(int x, int y) {
+    if (buttonsHeld != 0) {
+        web::GlutWindow* window = web::findWindow(grabbedWindow);
+        if (window != nullptr) {
+            invoke(window, window->callbacks.motion, x - window->rect.left, y - window->rect.top);
+        }
+        return;
+    }
+    web::GlutWindow* window = web::windowAt(x, y);
+    if (window != nullptr) {
+        invoke(window, window->callbacks.passiveMotion, x - window->rect.left,
+               y - window->rect.top);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void ballcourse_key(int key, int down, int x, int y) {
+    web::GlutWindow* window = web::windowAt(x, y);
+    if (window == nullptr) return;
+    invoke(window, down ? window->callbacks.keyboard : window->callbacks.keyboardUp,
+           static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);
+}
+
+}  // extern "C"

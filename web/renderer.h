@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// Draws the fixed-function pictures of every window into the page's one
+// WebGL canvas: each window is a rectangle of the canvas, and each draw or
+// clear is scissored to its rectangle, as a desktop window clips to itself.
+//
+// Reproduced: OpenGL's per-vertex lighting with light 0 (ambient, diffuse
+// and specular terms, a positional or directional light, the infinite
+// viewer, one-sided lighting) evaluated as Mesa's fixed-function vertex
+// program does, colours interpolated across each triangle; the depth test
+// GL_LESS; normals used unnormalised unless GL_NORMALIZE is on.
+// Not reproduced: rasterisation rules bit for bit (edge pixels may differ),
+// flat shading, blending, anything the program does not draw with.
+#pragma once
+
+#include <vector>
+
+#include "web/gl_state.h"
+
+namespace web {
+
+// A window's rectangle in canvas pixels, from the canvas's top-left corner.
+struct CanvasRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// A triangle list in the renderer's buffers; made once per shape.
+struct GpuMesh {
+    unsigned buffer = 0;
+    int vertexCount = 0;
+};
+
+// Opens WebGL on the canvas matching `selector` (e.g. "#toy"), keeping its
+// drawing buffer between frames so the page can read it at any time. False
+// when the browser gives no WebGL context.
+bool openRenderer(const char* selector, int canvasWidth, int canvasHeight);
+
+// Uploads a triangle list: 3 floats of position and 3 of normal per vertex.
+GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>& normals);
+
+// glClear for the window at `rect`: the colour and depth buffers that `mask`
+// names, within the window only.
+void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool depth);
+
+// Draws `mesh` with the state's matrices, lighting and material, through its
+// viewport, within the window.
+void drawMesh(const GlState& gl, const CanvasRect& rect, const GpuMesh& mesh);
+
+}  // namespace web
