@@ -1,10 +1,13 @@
+# SPDX-License-Identifier: MIT
 # Build, run and test the toy. Every target first installs whatever Debian
 # packages are missing (scripts/install_deps.sh; a no-op when all are there).
 #
 #   make build   configure and compile into $(BUILD_DIR)
 #   make test    build, then run every test through CTest on a virtual X server;
 #                then the unit and fuzz tests again in an AddressSanitizer and
-#                UndefinedBehaviorSanitizer build in $(BUILD_DIR)-asan
+#                UndefinedBehaviorSanitizer build in $(BUILD_DIR)-asan; and
+#                the whole tree compiled by clang++ with warnings as errors
+#                in $(BUILD_DIR)-clang (compiled, not run)
 #   make coverage  run the tests in a --coverage build in $(BUILD_DIR)-coverage
 #                and print the line coverage of app/, interaction/, scene/ and
 #                geometry/ (installs gcovr if it is missing)
@@ -13,9 +16,18 @@
 #                save its animation and a screenshot under screenshots/
 #   make install   install the program, its menu entry, icons and manual
 #                page under $(PREFIX) (default /usr/local)
-#   make package   build a Debian package, $(BUILD_DIR)/ballcourse_*.deb
-#   make bench   build and run the benchmarks
-#   make clean   remove $(BUILD_DIR) and the sanitizer and coverage builds
+#   make package   build the Debian package with debhelper (debian/) and check
+#                it with lintian: $(BUILD_DIR)/ballcourse_VERSION_ARCH.deb
+#   make lint    clang-tidy and cppcheck over the four source folders (by
+#                hand; not part of make test)
+#   make bench   build and run the benchmarks: the desktop's, then the
+#                browser build's (hit tests in WebAssembly, the page in
+#                Chromium) beside them
+#   make web     build the toy for a browser: the static folder $(WEB_SITE_DIR)
+#                (index.html, ballcourse.js, ballcourse.wasm, the icon), from
+#                an Emscripten build in $(WEB_BUILD_DIR)
+#   make clean   remove $(BUILD_DIR) and the sanitizer, coverage, clang and
+#                lint builds
 #
 # `make test` always starts an X server of its own (Xvfb) rather than using
 # DISPLAY: the end-to-end tests need a screen with no window manager (so the
@@ -34,24 +46,41 @@ else
 X_WRAPPER :=
 endif
 
+WEB_BUILD_DIR ?= build-wasm
+WEB_SITE_DIR  ?= build-web
+# Emscripten's optimiser loads acorn, which Debian ships for its own node;
+# NODE_PATH lets any node find it.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
+
 SANITIZE_DIR := $(BUILD_DIR)-asan
 COVERAGE_DIR := $(BUILD_DIR)-coverage
+CLANG_DIR := $(BUILD_DIR)-clang
+LINT_DIR := $(BUILD_DIR)-lint
 # Any sanitizer report fails its test. Leaks are suppressed only in the
 # libraries below the toy (OpenGL driver, X, freeglut); see the file.
 SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
 
-.PHONY: all deps build build-sanitized test configure-program run install package bench coverage \
-	clean
+.PHONY: all deps web build build-sanitized test configure-program run install package bench coverage \
+	build-clang lint clean
 
 all: build
 
 deps:
 	@bash scripts/install_deps.sh
 
+# The browser build needs only Emscripten; the tests that drive the page
+# also need Chromium (scripts/install_deps.sh, with `make test`).
+web:
+	@bash scripts/install_deps.sh emscripten
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WEB_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release \
+		-DBALLCOURSE_SITE_DIR=$(CURDIR)/$(WEB_SITE_DIR)
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD_DIR) -j $(JOBS)
+	@echo "The page is in $(WEB_SITE_DIR)/: python3 -m http.server -d $(WEB_SITE_DIR), then open http://localhost:8000"
+
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(BROWSER_TEST_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The end-to-end tests drive the uninstrumented binary only: under the
@@ -64,7 +93,23 @@ build-sanitized: deps
 		-DBALLCOURSE_BENCH=OFF -DBALLCOURSE_E2E=OFF
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 
-test: build build-sanitized
+# The whole tree compiled by the second compiler, warnings as errors; nothing
+# of it is run. clang's warnings come from its front end, the same at every
+# optimisation level, so -O0 without debug information, the quickest build.
+build-clang: deps
+	@bash scripts/install_deps.sh clang
+	cmake -S . -B $(CLANG_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS=-Werror
+	cmake --build $(CLANG_DIR) -j $(JOBS)
+
+# appstream: the installed-tree test validates the software-centre entry.
+# The browser build comes first: the tests drive its page in Chromium and
+# compare its arithmetic with the desktop's, so the test tree is told where
+# it is.
+test: BROWSER_TEST_FLAGS = -DBALLCOURSE_WEB_SITE=$(CURDIR)/$(WEB_SITE_DIR) \
+	-DBALLCOURSE_WEB_BUILD_DIR=$(CURDIR)/$(WEB_BUILD_DIR)
+test: web build build-sanitized build-clang
+	@bash scripts/install_deps.sh appstream chromium
 	$(X_WRAPPER) ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(SANITIZER_ENV) $(X_WRAPPER) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
@@ -88,21 +133,33 @@ run: configure-program
 install: configure-program
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
 
-# dpkg-shlibdeps works out the package's dependencies from the program.
-package: configure-program
-	cd $(BUILD_DIR) && cpack -G DEB
+# Builds in a copy of the source under $(BUILD_DIR)/deb; see the script.
+package: deps
+	@bash scripts/install_deps.sh build-essential debhelper lintian
+	bash scripts/build_deb.sh $(BUILD_DIR)
+
+# Static analysis, run by hand and not in CI; any finding fails it.
+lint: deps
+	@bash scripts/install_deps.sh clang-tidy cppcheck
+	bash scripts/lint.sh $(LINT_DIR) $(JOBS)
 
 # Benchmarks of code that computes on the OpenGL matrix stack need a
-# rendering context, so they get an X server as the tests do.
-bench: build
+# rendering context, so they get an X server as the tests do. Then the
+# browser build's: the hit tests in WebAssembly and the page in Chromium,
+# printed beside the desktop's figures, which are kept for that in
+# $(BUILD_DIR)/bench/desktop.txt (bench/web/run_browser_benchmarks.sh).
+bench: build web
+	@bash scripts/install_deps.sh chromium
 	@if [ ! -d $(BUILD_DIR)/bench ]; then \
 		echo "No benchmarks were built (is Google Benchmark installed?)" >&2; exit 1; \
 	fi
-	$(X_WRAPPER) bash scripts/run_benchmarks.sh $(BUILD_DIR)/bench
+	bash -o pipefail -c '$(X_WRAPPER) bash scripts/run_benchmarks.sh $(BUILD_DIR)/bench | \
+		tee $(BUILD_DIR)/bench/desktop.txt'
+	bash bench/web/run_browser_benchmarks.sh $(WEB_BUILD_DIR) $(WEB_SITE_DIR) $(BUILD_DIR)
 
 # Counters from an earlier run are removed first, so the figure is this run's.
 coverage:
-	@bash scripts/install_deps.sh gcovr
+	@bash scripts/install_deps.sh gcovr appstream
 	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DBALLCOURSE_COVERAGE=ON \
 		-DBALLCOURSE_BENCH=OFF
 	cmake --build $(COVERAGE_DIR) -j $(JOBS)
@@ -112,4 +169,4 @@ coverage:
 		--filter '$(CURDIR)/(app|interaction|scene|geometry)/' --print-summary $(COVERAGE_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(COVERAGE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(COVERAGE_DIR) $(CLANG_DIR) $(LINT_DIR)

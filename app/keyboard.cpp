@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/keyboard.h"
 
 #include <GL/freeglut.h>
@@ -89,11 +90,11 @@ void resetBall(AppState& state) {
     glutPostRedisplay();
 }
 
-void showHelp(AppState&) {
+void showHelp(AppState& /*state*/) {
     printHelp();
 }
 
-void quit(AppState&) {
+void quit(AppState& /*state*/) {
     std::exit(0);
 }
 

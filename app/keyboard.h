@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // GLUT keyboard callback of the main window; only the key is read. Twelve

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/lighting.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Light 0 sits at (5, 5, 1), a positional light placed by each display right

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ballcourse: build an obstacle course from blocks and curved ramps, and watch
 // a ball fall and bounce through it.
 //

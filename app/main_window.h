@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Near and far clipping planes of the main view and the palettes, world units.

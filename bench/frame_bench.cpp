@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One whole frame as the toy runs it every 20 ms (the tick, the main display
 // and the renderer finishing it) over courses of 10 to 1,000 pieces, beside a
 // bare loop that draws the same cubes and sphere with the same materials and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of the benchmarks: scene objects compute on the OpenGL matrix
 // stack and the frame benchmark draws, so a hidden 600 by 600 GLUT window
 // gives them a rendering context first.

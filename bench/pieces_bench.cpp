@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the ball's hit tests take, the cached path beside the
 // straightforward one (box and faces rebuilt at every call) in the same run:
 // one block and one curve with the ball far away, a pass over 10,000 blocks,
@@ -68,12 +69,15 @@ BENCHMARK(curveFarStraightforward);
 // 10,000 blocks in a 6-unit cube, the ball falling beside it.
 std::vector<std::unique_ptr<Block>> scatteredBlocks() {
     std::mt19937 rng(3);
-    std::uniform_real_distribution<float> unit(-3.0f, 3.0f);
+    const UniformFloat unit(-3.0f, 3.0f);
     std::vector<std::unique_ptr<Block>> blocks;
     for (int i = 0; i < 10000; ++i) {
         auto block = std::make_unique<Block>();
-        block->setPosition(unit(rng), unit(rng), unit(rng));
-        block->setRotation(30.0f * unit(rng), unit(rng), unit(rng), 1.0f);
+        // One draw a declarator, last argument first (see scatteredCourse).
+        const float z = unit(rng), y = unit(rng), x = unit(rng);
+        block->setPosition(x, y, z);
+        const float axisY = unit(rng), axisX = unit(rng), angle = 30.0f * unit(rng);
+        block->setRotation(angle, axisX, axisY, 1.0f);
         blocks.push_back(std::move(block));
     }
     return blocks;
@@ -111,11 +115,13 @@ struct Throw {
 
 std::vector<Throw> throwsAround() {
     std::mt19937 rng(5);
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    const UniformFloat unit(-1.0f, 1.0f);
     std::vector<Throw> throws;
     for (int i = 0; i < 64; ++i) {
-        const Point3 aim(0.7f * unit(rng), 0.7f * unit(rng), 0.7f * unit(rng));
-        const Vector3 offset(unit(rng), unit(rng), unit(rng));
+        const float aimZ = unit(rng), aimY = unit(rng), aimX = unit(rng);
+        const Point3 aim(0.7f * aimX, 0.7f * aimY, 0.7f * aimZ);
+        const float offsetZ = unit(rng), offsetY = unit(rng), offsetX = unit(rng);
+        const Vector3 offset(offsetX, offsetY, offsetZ);
         throws.push_back({aim + offset * 0.8f, offset * -1.2f});
     }
     return throws;
@@ -161,12 +167,13 @@ void courseSteps(benchmark::State& state, Step step) {
     Ball ball(kRadius, kMass, Point3(), Vector3());
     ball.setAcceleration(kAcceleration);
     std::mt19937 rng(9);
-    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    const UniformFloat unit(-1.0f, 1.0f);
     int tick = 0;
     for (auto _ : state) {
         const Point3 c = ball.center();
         if (tick++ % 150 == 0 || c.y < -3.0f || std::fabs(c.x) > 3.5f || std::fabs(c.z) > 1.0f) {
-            ball.setCenter(Point3(2.5f * unit(rng), 3.0f, 0.4f * unit(rng)));
+            const float z = 0.4f * unit(rng), x = 2.5f * unit(rng);
+            ball.setCenter(Point3(x, 3.0f, z));
             ball.setMotion(Vector3(0.02f * unit(rng), 0.0f, 0.0f));
         }
         step(ball, course);

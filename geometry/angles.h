@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // π as the single-precision float that every angle constant of the toy is

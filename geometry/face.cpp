@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/face.h"
 
 #include <cmath>
@@ -44,13 +45,13 @@ double Face::hitDistance(const Ball& ball) const {
     return distance(h, p);
 }
 
-bool Face::holds(const Point3& h) const {
+bool Face::holds(const Point3& contact) const {
     Vector3 toCorner[4];
     for (int i = 0; i < 4; ++i) {
-        toCorner[i] = (corners[i] - h).asVector();
+        toCorner[i] = (corners[i] - contact).asVector();
     }
-    // The angles that the edges subtend at h sum to 2π only inside the quad. A
-    // contact exactly on a corner gives NaN, which fails the test.
+    // The angles that the edges subtend at the contact sum to 2π only inside the
+    // quad. A contact exactly on a corner gives NaN, which fails the test.
     float sum = rounded(toCorner[0].angle(toCorner[1]));
     sum = rounded(toCorner[1].angle(toCorner[2]) + sum);
     sum = rounded(toCorner[2].angle(toCorner[3]) + sum);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/grown_box.h"
 
 #include <limits>

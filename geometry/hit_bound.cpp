@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/hit_bound.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A 4 by 4 single-precision matrix in OpenGL's column-major order, with the

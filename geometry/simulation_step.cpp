@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/simulation_step.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A plain triple of single-precision floats with no arithmetic; scene objects

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/mouse_buttons.h"
 
 #include <GL/freeglut.h>

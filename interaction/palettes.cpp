@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/palettes.h"
 
 #include <GL/freeglut.h>

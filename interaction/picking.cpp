@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/picking.h"
 
 #include <GL/glu.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/placement.h"
 
 #include <GL/freeglut.h>

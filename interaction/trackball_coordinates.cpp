@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/trackball_coordinates.h"
 
 std::optional<TrackballPoint> trackballCoordinates(int x, int y, int width, int height) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scene/ball.h"
 
 #include <GL/freeglut.h>

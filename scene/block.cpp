@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scene/block.h"
 
 #include <GL/freeglut.h>
@@ -24,7 +25,8 @@ constexpr float kNoHit = -1.0f;
 Block::Block() {
     material = Material{kBlockAmbient, kBlockDiffuse, kBlockSpecular, kBlockShininess};
     scale = kBlockScale;
-    transformChanged();
+    // Block's own, named so: no derived part of the object exists yet.
+    Block::transformChanged();
 }
 
 // The kept face, if any, goes with the block, before the base destruction.

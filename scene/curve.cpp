@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scene/curve.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scene/material.h"
 
 #include <GL/gl.h>

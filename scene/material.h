@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A plain triple of the object transform: scale, position, shape scale and

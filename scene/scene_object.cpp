@@ -1,9 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include "scene/scene_object.h"
 
 #include <GL/gl.h>
 
+// The base's own transformChanged, named so: no derived part of the object
+// exists yet to hear of the change.
 SceneObject::SceneObject() {
-    setDefaults();
+    assignDefaults();
+    SceneObject::transformChanged();
 }
 
 // Children are destroyed in list order by their unique_ptr owners.
@@ -97,6 +101,11 @@ void SceneObject::drawChildren() {
 }
 
 void SceneObject::setDefaults() {
+    assignDefaults();
+    transformChanged();
+}
+
+void SceneObject::assignDefaults() {
     material = Material{kWhite, kWhite, kWhite, 1.0f};
     scale = {1.0f, 1.0f, 1.0f};
     position = {0.0f, 0.0f, 0.0f};
@@ -108,7 +117,6 @@ void SceneObject::setDefaults() {
     shapeScale = {1.0f, 1.0f, 1.0f};
     shapeOffset = {0.0f, 0.0f, 0.0f};
     spare = Tuple3(0.0f, 0.0f, 0.0f);
-    transformChanged();
 }
 
 void SceneObject::appendTransform(Matrix4& matrix) const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -89,4 +90,8 @@ class SceneObject {
     // Marks everything derived from this object's transform as stale; called
     // by every operation that changes scale, position or rotation.
     virtual void transformChanged() { ++generation; }
+
+  private:
+    // setDefaults without the notice of the change.
+    void assignDefaults();
 };

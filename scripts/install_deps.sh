@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages needed to build, run and test the toy.
 # Does nothing (and touches no package list) when every one is already
 # installed, so repeated `make` runs start building at once.

@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: play_demo.sh BINARY [OUTDIR]
 # Plays a short scripted session on the real toy through real X input and
 # records it: a curved ramp and two blocks are taken from the palettes,
 # carried into place with the mouse and turned with the X key and a right
 # drag; then the ball is dropped and single-stepped with O, one frame
-# captured per tick, until it has come to rest. Writes
+# captured per tick, until it has come to rest. The session is the user
+# scenario tests/scenarios/demo_course.scenario, which the end-to-end tests
+# play too (and check what it should show: this script leaves its
+# expectations to them). Writes
 #   OUTDIR/ballcourse.gif   the animation (ImageMagick assembles it)
 #   OUTDIR/ballcourse.png   the finished course with both palettes
 # OUTDIR defaults to screenshots/. Without --on-display it runs on a virtual
 # X server of its own (with_xvfb.sh). The toy's own output (the command
 # help) passes through.
 #   DEMO_MAX_TICKS   give up stepping after this many ticks (default 400)
+#   DEMO_SCENARIO    the scenario to play (default the demo course)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -23,6 +28,8 @@ shift
 binary="$1"
 outdir="${2:-screenshots}"
 max_ticks="${DEMO_MAX_TICKS:-400}"
+scenario="${DEMO_SCENARIO:-$here/../tests/scenarios/demo_course.scenario}"
+[ -r "$scenario" ] || { echo "play_demo: cannot read $scenario" >&2; exit 1; }
 mkdir -p "$outdir"
 frames="$(mktemp -d)"
 
@@ -72,17 +79,18 @@ press_key() {  # press_key KEY [COUNT]
         sleep 0.03
     done
 }
-# A right drag through the window pixels (x0, y0), (x1, y1), ... along
-# straight lines, in motion events about STEP pixels apart: each event turns
-# the carried piece by the whole degrees between the last two sphere points,
-# so steps of fewer than about 6 pixels would turn nothing.
-right_drag() {  # right_drag STEP X0 Y0 X1 Y1 ...
-    local step=$1 x y tx ty n i
-    shift
+# A drag with BUTTON held through the window pixels (x0, y0), (x1, y1), ...
+# along straight lines, in motion events about STEP pixels apart: with the
+# right button each event turns the carried piece by the whole degrees
+# between the last two sphere points, so steps of fewer than about 6 pixels
+# would turn nothing. The tests' drivers move along the same pixels.
+drag() {  # drag BUTTON STEP X0 Y0 X1 Y1 ...
+    local button=$1 step=$2 x y tx ty n i
+    shift 2
     x=$1 y=$2
     shift 2
     move "$x" "$y"
-    xdotool mousedown 3
+    xdotool mousedown "$button"
     sleep 0.05
     while [ $# -ge 2 ]; do
         tx=$1 ty=$2
@@ -94,7 +102,7 @@ right_drag() {  # right_drag STEP X0 Y0 X1 Y1 ...
         done
         x=$tx y=$ty
     done
-    xdotool mouseup 3
+    xdotool mouseup "$button"
     sleep 0.05
 }
 
@@ -125,70 +133,71 @@ wait_until_still() {  # wait_until_still FILE
     done
 }
 
-# Park the pointer away from the palettes and the course.
-move 560 560
-# Hold the ball and put it back at its start: from here on it moves only on O.
-press_key p
-press_key r
-wait_until_still "$frames/empty.ppm"
+# Steps the ball tick by tick, one frame captured per tick, until it has come
+# to rest; leaves the number of ticks in n. Each O is sent only once the
+# previous step has shown, so no two requests fall between the same two ticks
+# (they would merge into one step). A step that changes nothing (the first
+# from rest, or the ball at rest) shows no change; 0.3 s is fifteen ticks,
+# ample for it.
+step_until_still() {
+    local next unchanged=0 moved=0
+    wait_until_still "$frames/f0000.ppm"
+    n=0
+    while [ $n -lt "$max_ticks" ] && { [ $moved -eq 0 ] || [ $unchanged -lt 15 ]; }; do
+        next=$(printf '%s/f%04d.ppm' "$frames" $((n + 1)))
+        xdotool key o
+        if wait_for_change "$(printf '%s/f%04d.ppm' "$frames" $n)" "$next" 300; then
+            unchanged=0
+            moved=1
+        else
+            unchanged=$((unchanged + 1))
+        fi
+        n=$((n + 1))
+    done
+    [ $unchanged -ge 15 ] || fail "the ball was still moving after $n ticks"
+}
 
-# The placement plane is z = 0 seen from the camera at (0, 0, 4): window
-# pixel (x, y) lands at ((x - 300) / 181.07, (299 - y) / 181.07) in world
-# units. The ball falls from (0, 2, 0) along x = 0, that is column 300.
-
-# The ramp: a curve is an arc of 72 degrees and radius 0.5 about its
-# origin. Turned by -162 degrees it spans 198 to 270 degrees, a chute whose
-# inside falls steeply on the left and runs out level at the bottom. Its
-# origin at (0.3, 1.0) puts the ball's path across the chute, and its lowest
-# block at (0.3, 0.5).
-click 1 50 150
-move 354 118
-press_key x 54
-click 1 354 118
-
-# The floor: a block, left level, continuing the chute's run to the right.
-# Its top is a little below the chute's lowest point so that the ball rolls
-# onto it rather than into its end.
-click 1 50 50
-move 391 212
-click 1 391 212
-
-# The wall: a block stood upright at the far end of the floor with a right
-# drag around the rim of the window. The trackball is centred on the window;
-# points beyond its rim lie on the sphere's equator, so a drag there turns
-# the piece about the viewing axis, here about a quarter turn anticlockwise.
-click 1 50 50
-right_drag 24 599 299 599 0 180 0
-move 427 190
-click 1 427 190
-
-move 560 560
-wait_until_still "$frames/course.ppm"
-! cmp -s "$frames/empty.ppm" "$frames/course.ppm" || fail "no piece shows in the window"
-
-# Step the ball tick by tick. Each O is sent only once the previous step has
-# shown, so no two requests fall between the same two ticks (they would
-# merge into one step). A step that changes nothing (the first from rest, or
-# the ball at rest) shows no change; 0.3 s is fifteen ticks, ample for it.
-cp "$frames/course.ppm" "$frames/f0000.ppm"
-n=0
-unchanged=0
-moved=0
-while [ $n -lt "$max_ticks" ] && { [ $moved -eq 0 ] || [ $unchanged -lt 15 ]; }; do
-    next=$(printf '%s/f%04d.ppm' "$frames" $((n + 1)))
-    xdotool key o
-    if wait_for_change "$(printf '%s/f%04d.ppm' "$frames" $n)" "$next" 300; then
-        unchanged=0
-        moved=1
-    else
-        unchanged=$((unchanged + 1))
-    fi
-    n=$((n + 1))
+# Plays the scenario's steps in order. Pointer steps and keys go to the toy
+# as the tests' drivers send them; `step until still` records the frames;
+# the expectations are the tests' to check, except that the toy must end.
+n=-1
+line_number=0
+mapfile -t lines <"$scenario"
+for line in "${lines[@]}"; do
+    line_number=$((line_number + 1))
+    read -r -a words <<<"${line%%#*}"
+    [ ${#words[@]} -gt 0 ] || continue
+    where="$scenario:$line_number: ${words[*]}"
+    case "${words[0]} ${words[1]:-}" in
+    "move "*) move "${words[1]}" "${words[2]}" ;;
+    "click "*) click 1 "${words[1]}" "${words[2]}" ;;
+    "drag left" | "drag right")
+        button=1
+        [ "${words[1]}" = left ] || button=3
+        # drag BUTTON X Y to X Y [to X Y ...] by N
+        points=("${words[2]}" "${words[3]}")
+        i=4
+        while [ "${words[i]:-}" = to ]; do
+            points+=("${words[i + 1]}" "${words[i + 2]}")
+            i=$((i + 3))
+        done
+        [ "${words[i]:-}" = by ] || fail "$where: a drag ends with \"by N\""
+        drag "$button" "${words[i + 1]}" "${points[@]}"
+        ;;
+    "key "*) press_key "${words[1]}" "${words[2]:-1}" ;;
+    "keydown "*) xdotool keydown "${words[1]}" ;;
+    "keyup "*) xdotool keyup "${words[1]}" ;;
+    "step until") step_until_still ;;
+    "expect ended") wait_for_toy_exit "$pid" ;;
+    "expect "* | "snapshot "*) ;;
+    *) fail "$where: not a step this script plays" ;;
+    esac
 done
-[ $unchanged -ge 15 ] || fail "the ball was still moving after $n ticks"
-
-xdotool key q
-wait_for_toy_exit "$pid"
+[ $n -ge 0 ] || fail "$scenario records nothing: it has no \"step until still\""
+if kill -0 "$pid" 2>/dev/null; then
+    xdotool key q
+    wait_for_toy_exit "$pid"
+fi
 
 # The animation: the finished course held for a second, every tick in which
 # something moved at the real rate of 50 ticks a second, then the ball at

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: render_icons.sh BINARY [DATADIR]
 # Renders the program's icon from the program itself: plays the scripted
 # course (play_demo.sh) and cuts the ramp, the blocks and the ball at rest out

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: run_benchmarks.sh DIR
 # Runs every benchmark executable built into DIR, one after the other, and
 # fails if there is none or any of them fails.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: run_headless.sh BINARY
 # Shows the toy working on a machine with no screen: plays the scripted
 # course (play_demo.sh) on a virtual X server and saves its animation and a

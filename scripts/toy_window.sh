@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the scripts that start the toy on an X display; the caller
 # defines fail MESSAGE, which reports and exits.
 

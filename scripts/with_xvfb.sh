@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: with_xvfb.sh COMMAND [ARG...]
 # Runs COMMAND with DISPLAY set to a virtual X server of its own and stops
 # that server afterwards however COMMAND ends. Exits with COMMAND's status.

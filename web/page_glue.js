@@ -139,7 +139,10 @@ mergeInto(LibraryManager.library, {
     page.frame = requestAnimationFrame(function() {
       page.frame = 0;
       page.dispatch(function() {
-        if (_ballcourse_animation_frame() && Module['onFrame']) Module['onFrame']();
+        var start = performance.now();
+        var drewMain = _ballcourse_animation_frame();
+        // The page learns of each drawing of the main window and what it cost.
+        if (drewMain && Module['onFrame']) Module['onFrame'](performance.now() - start);
       });
     });
   },

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/keyboard.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/orbit_camera.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/e2e/e2e_support.h"
 
 #include <fcntl.h>
@@ -266,6 +267,21 @@ std::string artefactPath(const std::string& name) {
         throw E2eError("cannot create " + dir + ": " + std::strerror(errno));
     }
     return dir + "/" + name;
+}
+
+std::string sharedArtefactPath(const std::string& relative) {
+    std::string path = BALLCOURSE_ARTEFACT_DIR;
+    mkdir(path.c_str(), 0755);
+    size_t from = 0;
+    for (size_t slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', from)) {
+        path += "/" + relative.substr(from, slash - from);
+        if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+            throw E2eError("cannot create " + path + ": " + std::strerror(errno));
+        }
+        from = slash + 1;
+    }
+    return path + "/" + relative.substr(from);
 }
 
 RunningToy::RunningToy(const std::vector<std::string>& args)

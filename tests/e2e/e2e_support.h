@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drives the real ballcourse binary on the current X display the way a user
@@ -86,6 +87,11 @@ bool eventually(const std::function<bool()>& condition, double seconds);
 // the toy's output): `name` in a directory of the build tree named for the
 // test, created on first use.
 std::string artefactPath(const std::string& name);
+
+// A path in the build tree's artefact directory that is the same for every
+// test, for a file that another test reads (a scenario's last picture):
+// `relative` may name directories, which are created.
+std::string sharedArtefactPath(const std::string& relative);
 
 // One run of the toy. The constructor starts it with its standard output
 // going to a file, waits until its main window ("My Window") is on screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The road of a piece through the real toy: from a palette click, carried by
 // the pointer, dropped, landed on by the ball, picked again, turned with the
 // keys and the trackball, and erased.

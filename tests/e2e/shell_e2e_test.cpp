@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application shell seen from outside: what the toy prints, the window it
 // opens, the colours it clears to, the ball's single steps and quitting.
 

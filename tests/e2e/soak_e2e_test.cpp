@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A soak of the real toy: random real X events for a while (20 s, or
 // BALLCOURSE_SOAK_SECONDS), after which it must still run, must not have
 // grown in memory beyond what its new pieces need, and must quit cleanly.
@@ -51,7 +52,10 @@ class Soak {
             const bool block = below(2) == 0;
             const int button = below(5) == 0 ? 3 : 1;
             out << "click " << button << " in the " << (block ? "block" : "curve") << " palette";
-            toy_.click(button, 10 + below(80), (block ? 10 : 110) + below(80), 0.0);
+            // Inside the palette by 10 pixels, clear of its edges.
+            const int top = block ? 0 : kPaletteSize;
+            toy_.click(button, 10 + below(kPaletteSize - 20), top + 10 + below(kPaletteSize - 20),
+                       0.0);
             if (button == 1) ++piecesCreated;
         } else if (kind < 30) {
             const int x = inMain(), y = inMain();

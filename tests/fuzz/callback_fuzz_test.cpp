@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random events through the real GLUT callbacks in a real rendering context,
 // with the program's invariants checked after every one. The generator is
 // seeded from a fixed list, so a failure replays exactly: it prints the seed,

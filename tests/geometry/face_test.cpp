@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plane of a face: its normal and where a segment crosses it. These need
 // no ball, so they run without a display.
 #include "geometry/face.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The grown box's size, corners and face order, without a ball.
 #include "geometry/grown_box.h"
 

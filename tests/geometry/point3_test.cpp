@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/point3.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Usage: cmake -DBUILD_DIR=... -DPREFIX=... -P install_into_prefix.cmake
 # Installs the build tree into PREFIX, emptied first so that nothing left from
 # an earlier run can stand in for a file the install no longer makes.

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 // The program as `cmake --install` lays it out: started from its installed
-// place on the current X display, with the menu entry, icons and manual page
-// that a desktop finds beside it.
+// place on the current X display, with the menu entry, software-centre entry,
+// icons and manual page that a desktop finds beside it.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -17,9 +19,12 @@
 
 namespace {
 
-const std::string kBinDir = INSTALLED_BINDIR;
+const std::string kPrefix = INSTALLED_PREFIX;
+const std::string kProgramDir = INSTALLED_PROGRAM_DIR;
 const std::string kDataDir = INSTALLED_DATADIR;
 const std::string kManDir = INSTALLED_MANDIR;
+const std::string kAppId = APP_ID;
+const std::string kChangelog = PACKAGE_CHANGELOG;
 
 // The whole file, or nothing (and a failure) if it cannot be read.
 std::string readFile(const std::string& path) {
@@ -53,6 +58,24 @@ std::map<std::string, std::string> desktopEntryKeys(const std::string& text) {
     return keys;
 }
 
+// The text of the first <tag> element of an XML document, "" if there is none.
+std::string elementText(const std::string& xml, const std::string& tag) {
+    std::smatch match;
+    const std::regex element("<" + tag + "(\\s[^>]*)?>([^<]*)</" + tag + ">");
+    return std::regex_search(xml, match, element) ? match[2].str() : "";
+}
+
+// The value of `attribute` in the first <tag> element, "" if there is none.
+std::string attributeOf(const std::string& xml, const std::string& tag,
+                        const std::string& attribute) {
+    std::smatch match;
+    if (!std::regex_search(xml, match, std::regex("<" + tag + "\\s[^>]*>"))) return "";
+    const std::string start = match[0].str();
+    if (!std::regex_search(start, match, std::regex("\\s" + attribute + "=\"([^\"]*)\"")))
+        return "";
+    return match[1].str();
+}
+
 // Width and height from a PNG's header chunk; (-1, -1) if it is no PNG.
 std::pair<long, long> pngSize(const std::string& bytes) {
     const std::string signature = "\x89PNG\r\n\x1a\n";
@@ -70,7 +93,7 @@ std::pair<long, long> pngSize(const std::string& bytes) {
 }
 
 TEST(InstalledTree, ProgramOpensItsWindowAndPrintsTheHelp) {
-    e2e::RunningToy toy(kBinDir + "/ballcourse", {});
+    e2e::RunningToy toy(kProgramDir + "/ballcourse", {});
     EXPECT_EQ(toy.title(), "My Window");
     e2e::WindowGeometry geometry = toy.geometry();
     EXPECT_EQ(geometry.width, 600);
@@ -80,7 +103,7 @@ TEST(InstalledTree, ProgramOpensItsWindowAndPrintsTheHelp) {
 }
 
 TEST(InstalledTree, DesktopEntryStartsTheInstalledProgramWithItsIcons) {
-    const std::string path = kDataDir + "/applications/ballcourse.desktop";
+    const std::string path = kDataDir + "/applications/" + kAppId + ".desktop";
     std::map<std::string, std::string> keys = desktopEntryKeys(readFile(path));
     EXPECT_EQ(keys["Type"], "Application");
     EXPECT_EQ(keys["Terminal"], "false");
@@ -89,7 +112,7 @@ TEST(InstalledTree, DesktopEntryStartsTheInstalledProgramWithItsIcons) {
     EXPECT_FALSE(keys["Comment"].empty());
     // A menu starts Exec through the search path; the installed program must
     // be the one it finds in the prefix's program directory.
-    EXPECT_EQ(access((kBinDir + "/" + keys["Exec"]).c_str(), X_OK), 0)
+    EXPECT_EQ(access((kProgramDir + "/" + keys["Exec"]).c_str(), X_OK), 0)
         << "Exec=" << keys["Exec"] << " is not an installed program";
 
     ASSERT_FALSE(keys["Icon"].empty());
@@ -103,6 +126,32 @@ TEST(InstalledTree, DesktopEntryStartsTheInstalledProgramWithItsIcons) {
     auto [status, report] = run({"desktop-file-validate", path});
     EXPECT_EQ(status, 0) << report;
     EXPECT_EQ(report, "");
+}
+
+TEST(InstalledTree, SoftwareCentreEntryValidatesAndDescribesThePackagedRelease) {
+    const std::string xml = readFile(kDataDir + "/metainfo/" + kAppId + ".metainfo.xml");
+    // The whole tree, so the entry is also paired with the menu entry of its id.
+    auto [status, report] = run({"appstreamcli", "validate-tree", "--no-net", kPrefix});
+    EXPECT_EQ(status, 0) << report;
+
+    EXPECT_EQ(elementText(xml, "id"), kAppId);
+    EXPECT_EQ(elementText(xml, "launchable"), kAppId + ".desktop");
+    EXPECT_EQ(elementText(xml, "metadata_license"), "MIT");
+    EXPECT_EQ(elementText(xml, "project_license"), "MIT");
+    EXPECT_EQ(attributeOf(xml, "content_rating", "type"), "oars-1.1");
+    const std::string binary = elementText(xml, "binary");
+    ASSERT_FALSE(binary.empty());
+    EXPECT_EQ(access((kProgramDir + "/" + binary).c_str(), X_OK), 0) << binary;
+
+    // The newest release, listed first, is the one the package's changelog
+    // names, on the day of its changelog entry.
+    auto [versionStatus, version] = run({"dpkg-parsechangelog", "-l", kChangelog, "-S", "Version"});
+    ASSERT_EQ(versionStatus, 0) << version;
+    auto [dateStatus, date] = run(
+        {"sh", "-c", "date -u -d \"$(dpkg-parsechangelog -l \"$0\" -S Date)\" +%F", kChangelog});
+    ASSERT_EQ(dateStatus, 0) << date;
+    EXPECT_EQ(attributeOf(xml, "release", "version") + "\n", version);
+    EXPECT_EQ(attributeOf(xml, "release", "date") + "\n", date);
 }
 
 TEST(InstalledTree, ManualPageListsEveryCommandAndFormatsCleanly) {

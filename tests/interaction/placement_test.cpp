@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/placement.h"
 
 #include "tests/interaction/interaction_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interaction/trackball.h"
 
 #include <limits>

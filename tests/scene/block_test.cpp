@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The block: its defaults and its collision volume, the box grown by the
 // ball's radius and placed by the parent's and the block's transforms.
 #include "scene/block.h"

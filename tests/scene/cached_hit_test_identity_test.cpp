@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cached hit test against the straightforward one: over random courses
 // whose pieces are moved, turned, reset, erased and added between ticks, the
 // ball must follow the very same path, bit for bit, on every tick.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The curve: its ten blocks laid on the arc, and its hit test and bounce
 // through the nearest of them.
 #include "scene/curve.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ball over many ticks among real pieces: it comes to rest on a block
 // under it, rolls off turned blocks and curves, and never ends up inside a
 // piece's grown box (the sphere sunk into the piece).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scene/scene_object.h"
 
 #include <GL/gl.h>

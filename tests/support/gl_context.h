@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The tests that call OpenGL share one hidden GLUT window, created once per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The test entry point: a hidden 600 by 600 GLUT window gives every test a
 // current rendering context; listing the tests opens no window.
 #include <GL/freeglut.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The straightforward hit test, kept as the reference for the cached one:

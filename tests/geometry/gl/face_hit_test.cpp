@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A face's hit distance and bounce against a ball coming at it. The ball is a
 // scene object, so these run with a rendering context.
 #include <gtest/gtest.h>

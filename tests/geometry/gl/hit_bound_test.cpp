@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bound that lets a hit test skip a grown box: it must hold every contact
 // that a face accepts, including those a hair outside an edge or a corner that
 // the inside test's tolerance lets through.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The direct single-precision products against the modelview stack they
 // stand in for: a block's world matrix (parent then block) and a point
 // carried by a matrix. Both must agree with the stack bit for bit.

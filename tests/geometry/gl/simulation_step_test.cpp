@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One simulation step: the nearest piece bounces the ball, passes repeat from
 // the same centre until nothing is hit, and the ball advances once.
 #include "geometry/simulation_step.h"
