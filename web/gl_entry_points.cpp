@@ -30,11 +30,16 @@ web::MatrixStack& stack() {
 
 bool* capability(GLenum cap) {
     switch (cap) {
-        case GL_LIGHTING: return &gl().lighting;
-        case GL_LIGHT0: return &gl().light0;
-        case GL_DEPTH_TEST: return &gl().depthTest;
-        case GL_NORMALIZE: return &gl().normalize;
-        default: return nullptr;
+        case GL_LIGHTING:
+            return &gl().lighting;
+        case GL_LIGHT0:
+            return &gl().light0;
+        case GL_DEPTH_TEST:
+            return &gl().depthTest;
+        case GL_NORMALIZE:
+            return &gl().normalize;
+        default:
+            return nullptr;
     }
 }
 
@@ -87,8 +92,12 @@ void glShadeModel(GLenum mode) {
     if (mode == GL_SMOOTH || mode == GL_FLAT) gl().smoothShading = mode == GL_SMOOTH;
 }
 
-void glFlush() {}
-void glFinish() {}
+void glFlush() {
+    web::flushDrawing();
+}
+void glFinish() {
+    web::flushDrawing();
+}
 
 GLenum glGetError() {
     return GL_NO_ERROR;
@@ -174,14 +183,23 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
     if (light != GL_LIGHT0) return;
     web::LightState& l = gl().light;
     switch (pname) {
-        case GL_AMBIENT: copy4(l.ambient, params); break;
-        case GL_DIFFUSE: copy4(l.diffuse, params); break;
-        case GL_SPECULAR: copy4(l.specular, params); break;
+        case GL_AMBIENT:
+            copy4(l.ambient, params);
+            break;
+        case GL_DIFFUSE:
+            copy4(l.diffuse, params);
+            break;
+        case GL_SPECULAR:
+            copy4(l.specular, params);
+            break;
         // The position is fixed in eye space when given: the modelview matrix
         // then in force carries it there, so a light given after the view
         // transform stays put in the world.
-        case GL_POSITION: transformPoint(gl().modelview.top(), params, l.eyePosition); break;
-        default: break;
+        case GL_POSITION:
+            transformPoint(gl().modelview.top(), params, l.eyePosition);
+            break;
+        default:
+            break;
     }
 }
 
@@ -193,16 +211,27 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
     if (face != GL_FRONT && face != GL_FRONT_AND_BACK) return;  // back faces are never lit
     web::MaterialState& m = gl().front;
     switch (pname) {
-        case GL_AMBIENT: copy4(m.ambient, params); break;
-        case GL_DIFFUSE: copy4(m.diffuse, params); break;
-        case GL_SPECULAR: copy4(m.specular, params); break;
-        case GL_EMISSION: copy4(m.emission, params); break;
+        case GL_AMBIENT:
+            copy4(m.ambient, params);
+            break;
+        case GL_DIFFUSE:
+            copy4(m.diffuse, params);
+            break;
+        case GL_SPECULAR:
+            copy4(m.specular, params);
+            break;
+        case GL_EMISSION:
+            copy4(m.emission, params);
+            break;
         case GL_AMBIENT_AND_DIFFUSE:
             copy4(m.ambient, params);
             copy4(m.diffuse, params);
             break;
-        case GL_SHININESS: glMaterialf(face, pname, params[0]); break;
-        default: break;
+        case GL_SHININESS:
+            glMaterialf(face, pname, params[0]);
+            break;
+        default:
+            break;
     }
 }
 

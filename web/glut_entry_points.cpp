@@ -58,8 +58,8 @@ void drawShape(const Shape& s) {
     web::GlState& gl = window->gl;
     if (gl.selecting) {
         gl.selection.triangles(s.mesh.positions.data(),
-                               static_cast<int>(s.mesh.positions.size() / 3),
-                               gl.projection.top(), gl.modelview.top());
+                               static_cast<int>(s.mesh.positions.size() / 3), gl.projection.top(),
+                               gl.modelview.top());
     } else {
         web::drawMesh(gl, window->rect, s.gpu);
     }
@@ -140,8 +140,10 @@ void glutPostRedisplay() {
 }
 
 // The canvas keeps its drawing buffer and the page shows it when the
-// animation frame ends, so there is nothing to swap.
-void glutSwapBuffers() {}
+// animation frame ends, so a swap only sends the draws held back.
+void glutSwapBuffers() {
+    web::flushDrawing();
+}
 
 void glutTimerFunc(unsigned int milliseconds, void (*callback)(int), int value) {
     if (callback == nullptr) return;

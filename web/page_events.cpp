@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "web/glut_windows.h"
+#include "web/renderer.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ EMSCRIPTEN_KEEPALIVE int ballcourse_animation_frame() {
             if (window->parent == 0) drewTop = 1;
         }
     }
+    web::flushDrawing();  // for a display that does not swap
     return drewTop;
 }
 

@@ -3,8 +3,11 @@
 
 #include <emscripten/html5.h>
 #include <webgl/webgl1.h>
+#include <webgl/webgl1_ext.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace web {
 
@@ -14,13 +17,15 @@ namespace {
 // scene colour (emission and the model's ambient light on the material), then
 // light 0's ambient, diffuse and specular terms. The half vector of an
 // infinite viewer is the light direction plus +z, normalised; the specular
-// term counts only where the diffuse one does.
+// term counts only where the diffuse one does. The modelview matrix and the
+// normals' matrix come with each instance, so that a run of shapes drawn
+// alike goes to the browser as one draw.
 const char kVertexShader[] = R"(
 attribute vec3 position;
 attribute vec3 normal;
-uniform mat4 modelview;
+attribute mat4 modelview;
+attribute mat3 normalMatrix;
 uniform mat4 projection;
-uniform mat3 normalMatrix;
 uniform bool lighting;
 uniform bool lightZero;
 uniform bool normalizeNormals;
@@ -66,16 +71,59 @@ void main() {
 }
 )";
 
+// An instance: its modelview matrix (16 floats) and its normals' matrix (9).
+constexpr int kInstanceFloats = 25;
+constexpr GLsizei kInstanceStride = kInstanceFloats * sizeof(float);
+constexpr GLsizei kVertexStride = 6 * sizeof(float);
+
 struct Program {
     GLuint id = 0;
-    GLint position, normal;
-    GLint modelview, projection, normalMatrix;
+    GLint position, normal, modelview, normalMatrix;  // attributes; matrices take a slot a column
+    GLint projection;
     GLint lighting, lightZero, normalizeNormals, lightPosition;
     GLint sceneColour, ambientProduct, diffuseProduct, specularProduct, shininess, alpha;
 };
 
 Program program;
 int canvasHeight = 0;
+bool instancing = false;  // the browser draws instances (ANGLE_instanced_arrays)
+GLuint instanceBuffer = 0;
+
+// The uniforms of the lighting equation, as sent.
+struct LightingUniforms {
+    int lighting, lightZero, normalizeNormals;
+    float lightPosition[4];
+    float scene[3], ambient[3], diffuse[3], specular[3];
+    float shininess, alpha;
+};
+
+// Everything a draw needs besides its instance: draws whose state is equal,
+// byte for byte, in a row, go out as one.
+struct DrawState {
+    GLuint mesh;
+    GLsizei vertexCount;
+    GLint scissor[4];
+    GLint viewport[4];
+    int depthTest;
+    float projection[16];
+    LightingUniforms lighting;
+};
+
+// The draws not sent yet: one state, one instance each.
+struct Batch {
+    bool empty = true;
+    DrawState state;
+    std::vector<float> instances;
+};
+Batch batch;
+
+// What the WebGL context holds already, so that only what changed is sent:
+// each call is a trip to the browser's GPU process.
+struct Sent {
+    bool valid = false;
+    DrawState state;
+};
+Sent sent;
 
 GLuint compile(GLenum kind, const char* source) {
     const GLuint shader = emscripten_glCreateShader(kind);
@@ -98,10 +146,12 @@ bool linkProgram() {
     p.id = id;
     p.position = emscripten_glGetAttribLocation(id, "position");
     p.normal = emscripten_glGetAttribLocation(id, "normal");
-    const auto uniform = [id](const char* name) { return emscripten_glGetUniformLocation(id, name); };
-    p.modelview = uniform("modelview");
+    p.modelview = emscripten_glGetAttribLocation(id, "modelview");
+    p.normalMatrix = emscripten_glGetAttribLocation(id, "normalMatrix");
+    const auto uniform = [id](const char* name) {
+        return emscripten_glGetUniformLocation(id, name);
+    };
     p.projection = uniform("projection");
-    p.normalMatrix = uniform("normalMatrix");
     p.lighting = uniform("lighting");
     p.lightZero = uniform("lightZero");
     p.normalizeNormals = uniform("normalizeNormals");
@@ -114,6 +164,8 @@ bool linkProgram() {
     p.alpha = uniform("alpha");
     program = p;
     emscripten_glUseProgram(id);
+    emscripten_glEnableVertexAttribArray(p.position);
+    emscripten_glEnableVertexAttribArray(p.normal);
     return true;
 }
 
@@ -129,10 +181,9 @@ void normalMatrixOf(const float* m, float out[9]) {
         return;
     }
     const double r = 1.0 / det;
-    // Column-major inverse transpose: the cofactor matrix over the determinant.
-    const double cof[9] = {e * i - f * h, -(d * i - f * g), d * h - e * g,
-                           -(b * i - c * h), a * i - c * g, -(a * h - b * g),
-                           b * f - c * e, -(a * f - c * d), a * e - b * d};
+    const double cof[9] = {e * i - f * h,    -(d * i - f * g), d * h - e * g,
+                           -(b * i - c * h), a * i - c * g,    -(a * h - b * g),
+                           b * f - c * e,    -(a * f - c * d), a * e - b * d};
     // cof is the cofactor matrix by rows; stored column by column, over the
     // determinant, it is the inverse transpose.
     for (int row = 0; row < 3; ++row) {
@@ -146,26 +197,21 @@ void product(const float* a, const float* b, float out[3]) {
     for (int k = 0; k < 3; ++k) out[k] = a[k] * b[k];
 }
 
-void setLighting(const GlState& gl) {
+void lightingOf(const GlState& gl, LightingUniforms& u) {
     const MaterialState& mat = gl.front;
     const LightState& light = gl.light;
-    emscripten_glUniform1i(program.lighting, gl.lighting ? 1 : 0);
-    emscripten_glUniform1i(program.lightZero, gl.light0 ? 1 : 0);
-    emscripten_glUniform1i(program.normalizeNormals, gl.normalize ? 1 : 0);
-    emscripten_glUniform4fv(program.lightPosition, 1, light.eyePosition);
-    float scene[3], ambient[3], diffuse[3], specular[3];
+    u.lighting = gl.lighting ? 1 : 0;
+    u.lightZero = gl.light0 ? 1 : 0;
+    u.normalizeNormals = gl.normalize ? 1 : 0;
+    std::memcpy(u.lightPosition, light.eyePosition, sizeof u.lightPosition);
     for (int k = 0; k < 3; ++k) {
-        scene[k] = mat.emission[k] + gl.lightModelAmbient[k] * mat.ambient[k];
+        u.scene[k] = mat.emission[k] + gl.lightModelAmbient[k] * mat.ambient[k];
     }
-    product(light.ambient, mat.ambient, ambient);
-    product(light.diffuse, mat.diffuse, diffuse);
-    product(light.specular, mat.specular, specular);
-    emscripten_glUniform3fv(program.sceneColour, 1, scene);
-    emscripten_glUniform3fv(program.ambientProduct, 1, ambient);
-    emscripten_glUniform3fv(program.diffuseProduct, 1, diffuse);
-    emscripten_glUniform3fv(program.specularProduct, 1, specular);
-    emscripten_glUniform1f(program.shininess, mat.shininess);
-    emscripten_glUniform1f(program.alpha, mat.diffuse[3]);
+    product(light.ambient, mat.ambient, u.ambient);
+    product(light.diffuse, mat.diffuse, u.diffuse);
+    product(light.specular, mat.specular, u.specular);
+    u.shininess = mat.shininess;
+    u.alpha = mat.diffuse[3];
 }
 
 // Window rectangles count rows from the top; GL counts from the bottom.
@@ -173,9 +219,125 @@ int bottomOf(const CanvasRect& rect) {
     return canvasHeight - rect.top - rect.height;
 }
 
-void scissorTo(const CanvasRect& rect) {
-    emscripten_glEnable(GL_SCISSOR_TEST);
-    emscripten_glScissor(rect.left, bottomOf(rect), rect.width, rect.height);
+void scissorBox(const CanvasRect& rect, GLint box[4]) {
+    box[0] = rect.left;
+    box[1] = bottomOf(rect);
+    box[2] = rect.width;
+    box[3] = rect.height;
+}
+
+template <typename T>
+bool same(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+void sendScissor(const GLint box[4]) {
+    if (sent.valid && std::memcmp(sent.state.scissor, box, sizeof sent.state.scissor) == 0) return;
+    std::memcpy(sent.state.scissor, box, sizeof sent.state.scissor);
+    emscripten_glScissor(box[0], box[1], box[2], box[3]);
+}
+
+// Sends the parts of `state` that the context does not hold yet.
+void sendState(const DrawState& state) {
+    const DrawState& held = sent.state;
+    const bool all = !sent.valid;
+    sendScissor(state.scissor);
+    if (all || std::memcmp(held.viewport, state.viewport, sizeof state.viewport) != 0) {
+        emscripten_glViewport(state.viewport[0], state.viewport[1], state.viewport[2],
+                              state.viewport[3]);
+    }
+    if (all || held.depthTest != state.depthTest) {
+        if (state.depthTest) {
+            emscripten_glEnable(GL_DEPTH_TEST);
+        } else {
+            emscripten_glDisable(GL_DEPTH_TEST);
+        }
+    }
+    if (all || std::memcmp(held.projection, state.projection, sizeof state.projection) != 0) {
+        emscripten_glUniformMatrix4fv(program.projection, 1, GL_FALSE, state.projection);
+    }
+    if (all || !same(held.lighting, state.lighting)) {
+        const LightingUniforms& u = state.lighting;
+        emscripten_glUniform1i(program.lighting, u.lighting);
+        emscripten_glUniform1i(program.lightZero, u.lightZero);
+        emscripten_glUniform1i(program.normalizeNormals, u.normalizeNormals);
+        emscripten_glUniform4fv(program.lightPosition, 1, u.lightPosition);
+        emscripten_glUniform3fv(program.sceneColour, 1, u.scene);
+        emscripten_glUniform3fv(program.ambientProduct, 1, u.ambient);
+        emscripten_glUniform3fv(program.diffuseProduct, 1, u.diffuse);
+        emscripten_glUniform3fv(program.specularProduct, 1, u.specular);
+        emscripten_glUniform1f(program.shininess, u.shininess);
+        emscripten_glUniform1f(program.alpha, u.alpha);
+    }
+    sent.state = state;
+    sent.valid = true;
+    // The mesh's attributes are pointed at again by every flush, since the
+    // instances' buffer is bound in between.
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, state.mesh);
+    emscripten_glVertexAttribPointer(program.position, 3, GL_FLOAT, GL_FALSE, kVertexStride,
+                                     nullptr);
+    emscripten_glVertexAttribPointer(program.normal, 3, GL_FLOAT, GL_FALSE, kVertexStride,
+                                     reinterpret_cast<const void*>(3 * sizeof(float)));
+}
+
+// Points the matrix attributes, a slot a column, at the instances' buffer
+// (instanced) or leaves them as constant attributes set per draw.
+void pointInstanceAttributes(bool arrays) {
+    for (int column = 0; column < 4; ++column) {
+        const GLuint slot = GLuint(program.modelview + column);
+        if (!arrays) {
+            emscripten_glDisableVertexAttribArray(slot);
+            continue;
+        }
+        emscripten_glEnableVertexAttribArray(slot);
+        emscripten_glVertexAttribPointer(slot, 4, GL_FLOAT, GL_FALSE, kInstanceStride,
+                                         reinterpret_cast<const void*>(4 * column * sizeof(float)));
+        emscripten_glVertexAttribDivisorANGLE(slot, 1);
+    }
+    for (int column = 0; column < 3; ++column) {
+        const GLuint slot = GLuint(program.normalMatrix + column);
+        if (!arrays) {
+            emscripten_glDisableVertexAttribArray(slot);
+            continue;
+        }
+        emscripten_glEnableVertexAttribArray(slot);
+        emscripten_glVertexAttribPointer(
+            slot, 3, GL_FLOAT, GL_FALSE, kInstanceStride,
+            reinterpret_cast<const void*>((16 + 3 * column) * sizeof(float)));
+        emscripten_glVertexAttribDivisorANGLE(slot, 1);
+    }
+}
+
+void drawInstancesOneByOne() {
+    const std::vector<float>& data = batch.instances;
+    for (std::size_t at = 0; at < data.size(); at += kInstanceFloats) {
+        for (int column = 0; column < 4; ++column) {
+            emscripten_glVertexAttrib4fv(GLuint(program.modelview + column),
+                                         &data[at + 4 * column]);
+        }
+        for (int column = 0; column < 3; ++column) {
+            emscripten_glVertexAttrib3fv(GLuint(program.normalMatrix + column),
+                                         &data[at + 16 + 3 * column]);
+        }
+        emscripten_glDrawArrays(GL_TRIANGLES, 0, batch.state.vertexCount);
+    }
+}
+
+void flush() {
+    if (batch.empty) return;
+    sendState(batch.state);
+    const GLsizei count = GLsizei(batch.instances.size() / kInstanceFloats);
+    if (instancing) {
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer);
+        emscripten_glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(batch.instances.size() * sizeof(float)),
+                                batch.instances.data(), GL_STREAM_DRAW);
+        pointInstanceAttributes(true);
+        emscripten_glDrawArraysInstancedANGLE(GL_TRIANGLES, 0, batch.state.vertexCount, count);
+    } else {
+        drawInstancesOneByOne();
+    }
+    batch.empty = true;
+    batch.instances.clear();
 }
 
 }  // namespace
@@ -191,16 +353,24 @@ bool openRenderer(const char* selector, int width, int height) {
     attributes.majorVersion = 1;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
         emscripten_webgl_create_context(selector, &attributes);
-    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (context <= 0 ||
+        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
         return false;
     }
     canvasHeight = height;
     (void)width;
     emscripten_glDepthFunc(GL_LESS);
-    return linkProgram();
+    // Every clear and draw stays within its window's rectangle.
+    emscripten_glEnable(GL_SCISSOR_TEST);
+    if (!linkProgram()) return false;
+    instancing = emscripten_webgl_enable_ANGLE_instanced_arrays(context) == EM_TRUE;
+    if (instancing) emscripten_glGenBuffers(1, &instanceBuffer);
+    pointInstanceAttributes(false);
+    return true;
 }
 
 GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>& normals) {
+    flush();
     const std::size_t vertices = positions.size() / 3;
     std::vector<float> interleaved;
     interleaved.reserve(vertices * 6);
@@ -219,7 +389,10 @@ GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>
 
 void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool depth) {
     if (program.id == 0 || (!colour && !depth)) return;
-    scissorTo(rect);
+    flush();  // what was drawn before the clear goes first
+    GLint box[4];
+    scissorBox(rect, box);
+    sendScissor(box);
     GLbitfield mask = 0;
     if (colour) {
         emscripten_glClearColor(gl.clearColor[0], gl.clearColor[1], gl.clearColor[2],
@@ -236,29 +409,32 @@ void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool de
 
 void drawMesh(const GlState& gl, const CanvasRect& rect, const GpuMesh& mesh) {
     if (program.id == 0 || mesh.vertexCount == 0) return;
-    scissorTo(rect);
-    emscripten_glViewport(rect.left + gl.viewport[0], bottomOf(rect) + gl.viewport[1],
-                          gl.viewport[2], gl.viewport[3]);
-    if (gl.depthTest) {
-        emscripten_glEnable(GL_DEPTH_TEST);
-    } else {
-        emscripten_glDisable(GL_DEPTH_TEST);
+    DrawState state;
+    std::memset(&state, 0, sizeof state);  // padding too: states are compared bytewise
+    state.mesh = mesh.buffer;
+    state.vertexCount = mesh.vertexCount;
+    scissorBox(rect, state.scissor);
+    state.viewport[0] = rect.left + gl.viewport[0];
+    state.viewport[1] = bottomOf(rect) + gl.viewport[1];
+    state.viewport[2] = gl.viewport[2];
+    state.viewport[3] = gl.viewport[3];
+    state.depthTest = gl.depthTest ? 1 : 0;
+    std::memcpy(state.projection, gl.projection.top(), sizeof state.projection);
+    lightingOf(gl, state.lighting);
+    if (!batch.empty && !same(batch.state, state)) flush();
+    if (batch.empty) {
+        batch.state = state;
+        batch.empty = false;
     }
-    emscripten_glUniformMatrix4fv(program.modelview, 1, GL_FALSE, gl.modelview.top());
-    emscripten_glUniformMatrix4fv(program.projection, 1, GL_FALSE, gl.projection.top());
+    const float* m = gl.modelview.top();
+    batch.instances.insert(batch.instances.end(), m, m + 16);
     float normalMatrix[9];
-    normalMatrixOf(gl.modelview.top(), normalMatrix);
-    emscripten_glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, normalMatrix);
-    setLighting(gl);
+    normalMatrixOf(m, normalMatrix);
+    batch.instances.insert(batch.instances.end(), normalMatrix, normalMatrix + 9);
+}
 
-    constexpr GLsizei kStride = 6 * sizeof(float);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, mesh.buffer);
-    emscripten_glEnableVertexAttribArray(program.position);
-    emscripten_glVertexAttribPointer(program.position, 3, GL_FLOAT, GL_FALSE, kStride, nullptr);
-    emscripten_glEnableVertexAttribArray(program.normal);
-    emscripten_glVertexAttribPointer(program.normal, 3, GL_FLOAT, GL_FALSE, kStride,
-                                     reinterpret_cast<const void*>(3 * sizeof(float)));
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, mesh.vertexCount);
+void flushDrawing() {
+    if (program.id != 0) flush();
 }
 
 }  // namespace web

@@ -45,7 +45,11 @@ GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>
 void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool depth);
 
 // Draws `mesh` with the state's matrices, lighting and material, through its
-// viewport, within the window.
+// viewport, within the window. Draws alike in a row are held back and sent
+// as one; a clear, or flushDrawing, sends them.
 void drawMesh(const GlState& gl, const CanvasRect& rect, const GpuMesh& mesh);
+
+// Sends the draws held back: at the end of a window's drawing.
+void flushDrawing();
 
 }  // namespace web

@@ -80,6 +80,7 @@ export class Player {
         return this.expectPicture(step);
       case 'expectHelp': return this.expectHelp(step.count);
       case 'expectEnded': return this.expectEnded();
+      case 'expectTitle': return this.expectTitle(step.title);
       case 'snapshot': return this.snapshot(step.name);
       default: return `unknown step ${step.kind}`;
     }
@@ -179,6 +180,17 @@ export class Player {
     while (this.toy.output().length < wanted.length && Date.now() < deadline) await sleep(kPollMs);
     const output = this.toy.output();
     return output === wanted ? '' : `the output is:\n${output}`;
+  }
+
+  // The window's title is the page's.
+  async expectTitle(title) {
+    let seen = await this.toy.page.title();
+    const deadline = Date.now() + kDeadlineMs;
+    while (seen !== title && Date.now() < deadline) {
+      await sleep(kPollMs);
+      seen = await this.toy.page.title();
+    }
+    return seen === title ? '' : `the window's title is "${seen}"`;
   }
 
   async expectEnded() {

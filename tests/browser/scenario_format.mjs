@@ -120,6 +120,11 @@ function readExpectation(words, step) {
     step.count = words.times();
   } else if (words.take('ended')) {
     step.kind = 'expectEnded';
+  } else if (words.take('title')) {
+    step.kind = 'expectTitle';
+    const parts = [words.word('a title')];
+    while (!words.done()) parts.push(words.word('a title'));
+    step.title = parts.join(' ');
   } else {
     readBlob(words, step);
   }
@@ -134,7 +139,7 @@ export function parseLine(raw, line) {
   const step = {
     kind: '', line, text, points: [], button: 1, stride: 0, key: '', count: 1,
     subject: 'piece', absent: false, held: false, near: false, within: kDefaultWithin,
-    width: 0, height: 0, rgb: [0, 0, 0], name: '',
+    width: 0, height: 0, rgb: [0, 0, 0], name: '', title: '',
   };
   const verb = words.word('a step');
   if (verb === 'move' || verb === 'click') {

@@ -165,6 +165,8 @@ class Player {
                 return expectHelp(step.count);
             case Kind::ExpectEnded:
                 return expectEnded();
+            case Kind::ExpectTitle:
+                return expectTitle(step.title);
             case Kind::Snapshot:
                 return snapshot(step.name);
         }
@@ -276,6 +278,17 @@ class Player {
             return "";
         }
         return "the output is:\n" + toy_.output();
+    }
+
+    std::string expectTitle(const std::string& title) {
+        std::string seen;
+        const bool shown = e2e::eventually(
+            [&] {
+                seen = toy_.title();
+                return seen == title;
+            },
+            kDeadline);
+        return shown ? "" : "the window's title is \"" + seen + "\"";
     }
 
     std::string expectEnded() {

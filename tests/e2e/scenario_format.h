@@ -51,6 +51,7 @@ enum class Kind {
     ExpectPalettes,  // both palettes show their prototypes
     ExpectHelp,      // the output is the help `count` times over
     ExpectEnded,     // the toy has ended
+    ExpectTitle,     // the window's title is `title`
     Snapshot,        // the still picture kept as `name`
 };
 
@@ -73,6 +74,7 @@ struct Step {
     int width = 0, height = 0;
     int rgb[3] = {0, 0, 0};
     std::string name;
+    std::string title;  // the rest of an `expect title` line, single-spaced
 };
 
 namespace detail {
@@ -216,6 +218,10 @@ inline void readExpectation(Words& words, Step& step) {
         step.count = words.times();
     } else if (words.take("ended")) {
         step.kind = Kind::ExpectEnded;
+    } else if (words.take("title")) {
+        step.kind = Kind::ExpectTitle;
+        step.title = words.word("a title");
+        while (!words.done()) step.title += " " + words.word("a title");
     } else {
         readBlob(words, step);
     }
