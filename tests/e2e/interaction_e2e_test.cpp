@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/e2e/scenario_picture.h"
 
 namespace {
 
@@ -31,54 +32,14 @@ constexpr double kShowSeconds = 5.0;
 // How long a picture that must stay so is watched: many frame ticks.
 constexpr double kHoldSeconds = 0.3;
 
-// The lit orange of blocks and curves (ambient 0.8, 0.5, 0.1 under grey light).
-bool isPiece(Rgb c) {
-    return c.r >= 150 && c.g >= 80 && c.g <= 200 && c.b <= 90 && c.r - c.g >= 40;
-}
-// The ball's red, from its shaded side (115, 0, 0) to its highlight (230, 56, 56).
-bool isBall(Rgb c) {
-    return c.r >= 60 && c.g <= 80 && c.b <= 80 && c.r - c.g >= 60;
-}
+using scenario::isBall;
+using scenario::isPiece;
+using scenario::Region;
 
-// The pixels of one colour in a rectangle, with their bounding box.
-struct Region {
-    int count = 0;
-    double x = NAN, y = NAN;  // mean position
-    int left = 0, top = 0, right = -1, bottom = -1;
-    int width() const { return right - left + 1; }
-    // The middle of the bounding box, which the light's highlight does not shift.
-    double middleX() const { return (left + right) / 2.0; }
-    double middleY() const { return (top + bottom) / 2.0; }
-    int height() const { return bottom - top + 1; }
-};
-
+// The pixels of one colour in a rectangle, palettes left out.
 Region find(const Image& image, const std::function<bool(Rgb)>& match, int x0, int y0, int x1,
             int y1) {
-    Region region;
-    double sumX = 0, sumY = 0;
-    for (int y = std::max(0, y0); y < std::min(image.height, y1); ++y) {
-        for (int x = std::max(0, x0); x < std::min(image.width, x1); ++x) {
-            // The palettes show prototypes in the same colours; leave them out.
-            if (x < kPaletteSize && y < 2 * kPaletteSize) continue;
-            if (!match(image.at(x, y))) continue;
-            if (region.count == 0) {
-                region.left = region.right = x;
-                region.top = region.bottom = y;
-            }
-            ++region.count;
-            sumX += x;
-            sumY += y;
-            region.left = std::min(region.left, x);
-            region.right = std::max(region.right, x);
-            region.top = std::min(region.top, y);
-            region.bottom = std::max(region.bottom, y);
-        }
-    }
-    if (region.count > 0) {
-        region.x = sumX / region.count;
-        region.y = sumY / region.count;
-    }
-    return region;
+    return scenario::measure(image, match, x0, y0, x1, y1, true);
 }
 
 // Piece pixels within `radius` of window pixel (x, y), palettes left out.

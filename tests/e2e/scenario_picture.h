@@ -49,6 +49,9 @@ struct Region {
     int left = 0, top = 0, right = -1, bottom = -1;
     int width() const { return right - left + 1; }
     int height() const { return bottom - top + 1; }
+    // The middle of the bounding box, which the light's highlight does not shift.
+    double middleX() const { return (left + right) / 2.0; }
+    double middleY() const { return (top + bottom) / 2.0; }
 };
 
 template <typename Match>
