@@ -109,7 +109,7 @@ build-clang: deps
 test: BROWSER_TEST_FLAGS = -DBALLCOURSE_WEB_SITE=$(CURDIR)/$(WEB_SITE_DIR) \
 	-DBALLCOURSE_WEB_BUILD_DIR=$(CURDIR)/$(WEB_BUILD_DIR)
 test: web build build-sanitized build-clang
-	@bash scripts/install_deps.sh appstream chromium
+	@bash scripts/install_deps.sh appstream chromium npm
 	$(X_WRAPPER) ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(SANITIZER_ENV) $(X_WRAPPER) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
@@ -149,7 +149,7 @@ lint: deps
 # printed beside the desktop's figures, which are kept for that in
 # $(BUILD_DIR)/bench/desktop.txt (bench/web/run_browser_benchmarks.sh).
 bench: build web
-	@bash scripts/install_deps.sh chromium
+	@bash scripts/install_deps.sh chromium npm
 	@if [ ! -d $(BUILD_DIR)/bench ]; then \
 		echo "No benchmarks were built (is Google Benchmark installed?)" >&2; exit 1; \
 	fi

@@ -18,8 +18,17 @@ packages=(
 # Packages only some targets need (make coverage: gcovr) come as arguments.
 packages+=("$@")
 
+# Packages wanted for a command they provide, which may come from elsewhere
+# (npm ships inside a node from outside Debian): installed only when the
+# command is missing, as Debian's package would clash with such a node.
+declare -A command_of=([npm]=npm)
+
 missing=()
 for package in "${packages[@]}"; do
+    if [ -n "${command_of[$package]:-}" ]; then
+        command -v "${command_of[$package]}" >/dev/null 2>&1 || missing+=("$package")
+        continue
+    fi
     # Multi-arch packages may list one line per architecture; any installed one will do.
     if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
@@ -43,5 +52,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 # No standard input in CI: nothing may prompt (sudo drops the environment, so env sets it).
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Another apt or make run may hold dpkg's lock for a while: wait for it rather
+# than fail.
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=600)
+"${sudo[@]}" "${apt[@]}" update
+"${sudo[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}"

@@ -20,6 +20,8 @@ namespace {
 
 struct Transcript {
     std::vector<std::string> stack, pieces, ticks;
+    int lines = 0;
+    bool complete = false;  // ends with the line "end"
 };
 
 Transcript parse(const std::string& text) {
@@ -27,6 +29,8 @@ Transcript parse(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
+        ++t.lines;
+        t.complete = line == "end";
         if (line.rfind("stack ", 0) == 0) t.stack.push_back(line);
         if (line.rfind("piece ", 0) == 0) t.pieces.push_back(line);
         if (line.rfind("tick ", 0) == 0) t.ticks.push_back(line);
@@ -75,8 +79,15 @@ int bounceTicks(const std::vector<std::string>& ticks) {
 
 TEST(BrowserParity, MatrixStackAndBallPathMatchTheDesktopBitForBit) {
     const Transcript desktop = parse(run({DESKTOP_TRANSCRIPT}));
+    // Read by a reader that starts a second late, so that node's output meets
+    // a full pipe: all of it must still arrive before node exits.
     const Transcript browser =
-        parse(run({"node", "--no-experimental-fetch", BROWSER_TRANSCRIPT}));
+        parse(run({"bash", "-o", "pipefail", "-c",
+                   "node --no-experimental-fetch \"$0\" | { sleep 1; cat; }", BROWSER_TRANSCRIPT}));
+    ASSERT_TRUE(desktop.complete) << "the desktop transcript ended after " << desktop.lines
+                                  << " lines, with no end line";
+    ASSERT_TRUE(browser.complete) << "the browser transcript ended after " << browser.lines
+                                  << " lines; expected " << desktop.lines;
     ASSERT_EQ(desktop.stack.size(), 2000u);
     ASSERT_EQ(desktop.ticks.size(), 2000u);
     // The course keeps the ball busy: it meets a piece on most ticks.
@@ -87,8 +98,8 @@ TEST(BrowserParity, MatrixStackAndBallPathMatchTheDesktopBitForBit) {
                          << "\n  browser: "
                          << (stack < int(browser.stack.size()) ? browser.stack[stack] : "none");
     const int piece = firstDifference(desktop.pieces, browser.pieces);
-    EXPECT_EQ(piece, -1) << "first course piece that differs:\n  desktop: "
-                         << desktop.pieces[piece] << "\n  browser: "
+    EXPECT_EQ(piece, -1) << "first course piece that differs:\n  desktop: " << desktop.pieces[piece]
+                         << "\n  browser: "
                          << (piece < int(browser.pieces.size()) ? browser.pieces[piece] : "none");
 
     ASSERT_EQ(browser.ticks.size(), desktop.ticks.size());
