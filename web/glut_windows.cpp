@@ -53,6 +53,10 @@ GlutWindow* findWindow(int id) {
     return windows[id - 1].get();
 }
 
+GlutWindow* topWindow() {
+    return windows.empty() ? nullptr : windows.front().get();
+}
+
 GlutWindow* currentWindow() {
     return current;
 }

@@ -46,6 +46,8 @@ int createSubWindow(int parent, int x, int y, int width, int height);
 
 // The window with identifier `id`, or null.
 GlutWindow* findWindow(int id);
+// The top-level window, or null before it is created.
+GlutWindow* topWindow();
 // The current window, or null before the first one is created.
 GlutWindow* currentWindow();
 // Makes window `id` current, with its GL state; an unknown id changes nothing.

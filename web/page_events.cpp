@@ -3,6 +3,8 @@
 // desktop's window system hands them: the window under the pointer gets the
 // keys and a press; the window a press went to keeps the pointer (motion and
 // the release) until every button is up; coordinates are the window's own.
+// The page's command buttons have no place on the canvas: their keys go to
+// the top-level window, as a key typed over it would.
 // Animation frames run the reshapes and displays that are due.
 #include <GL/freeglut.h>
 #include <emscripten.h>
@@ -116,6 +118,15 @@ EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_move(int x, int y) {
 
 EMSCRIPTEN_KEEPALIVE void ballcourse_key(int key, int down, int x, int y) {
     web::GlutWindow* window = web::windowAt(x, y);
+    if (window == nullptr) return;
+    invoke(window, down ? window->callbacks.keyboard : window->callbacks.keyboardUp,
+           static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);
+}
+
+// A command button's key: to the top-level window wherever the pointer is,
+// with (x, y) the canvas pixel reported as the pointer's position.
+EMSCRIPTEN_KEEPALIVE void ballcourse_command_key(int key, int down, int x, int y) {
+    web::GlutWindow* window = web::topWindow();
     if (window == nullptr) return;
     invoke(window, down ? window->callbacks.keyboard : window->callbacks.keyboardUp,
            static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);

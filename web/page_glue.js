@@ -1,13 +1,27 @@
 // SPDX-License-Identifier: MIT
 // The page's side of the browser platform layer: it turns the canvas's
-// pointer and key events, timers and animation frames into calls of the
-// layer's exported C functions, and ends the toy cleanly when it exits.
+// pointer, touch and key events, the command buttons, timers and animation
+// frames into calls of the layer's exported C functions, and ends the toy
+// cleanly when it exits.
 //
 // Reproduced: GLUT's event delivery as the desktop gives it: keys go to the
 // window under the pointer; a button held keeps sending motion to the window
 // it was pressed in, even outside it; the wheel arrives as buttons 3 and 4.
+// A key held repeats as the desktop's keyboard repeats it (Z and X on their
+// buttons). Touch arrives as the mouse events the toy takes:
+//   - a tap (a finger lifted within kTapSlop of where it landed): motion to
+//     the point, then a left press and release there;
+//   - one finger moving, once past kTapSlop: motion with no button held;
+//   - two fingers: a right press at their midpoint when the second lands,
+//     motion of the midpoint while either moves, the right release when
+//     either lifts; the rest of that touch sends nothing, so the turned piece
+//     stays where it was turned.
+// The browser's compatibility mouse events for a touch are cancelled at the
+// touch's pointerdown, so no tap arrives twice.
 // Not reproduced: special keys (arrows, function keys), which the toy does
-// not use, and keys typed with Ctrl, Alt or Meta, left to the browser.
+// not use, and keys typed with Ctrl, Alt or Meta, left to the browser. The
+// mouse's back and forward buttons are not GLUT's: they reach the toy as
+// nothing, and never take the page back in history.
 mergeInto(LibraryManager.library, {
   $BallcoursePage__deps: ['$runtimeKeepalivePop'],
   $BallcoursePage: {
@@ -17,6 +31,16 @@ mergeInto(LibraryManager.library, {
     pointer: null,   // the last pointer position on the canvas, or null
     buttons: 0,      // bit per GLUT button held
     listeners: [],
+    touch: null,     // the touch under way: {fingers, pair, turning}, or null
+    held: {},        // command buttons held, by key: their repeat timer or 0
+
+    // A finger that moves less than this, in CSS pixels, still taps.
+    kTapSlop: 10,
+    // A held Z or X repeats as an X server's keyboard does by default:
+    // first after 660 ms, then 25 times a second.
+    kRepeatDelayMs: 660,
+    kRepeatIntervalMs: 40,
+    kRepeatingKeys: 'zx',
 
     // Runs a call into the program. exit() inside it throws ExitStatus: the
     // main loop kept the runtime alive, so the exit is finished here, where
@@ -39,6 +63,8 @@ mergeInto(LibraryManager.library, {
       Object.keys(BallcoursePage.timers).forEach(function(t) { clearTimeout(Number(t)); });
       BallcoursePage.timers = {};
       if (BallcoursePage.frame) cancelAnimationFrame(BallcoursePage.frame);
+      Object.keys(BallcoursePage.held).forEach(function(k) { clearTimeout(BallcoursePage.held[k]); });
+      BallcoursePage.held = {};
       BallcoursePage.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
       runtimeKeepalivePop();
       try {
@@ -71,19 +97,133 @@ mergeInto(LibraryManager.library, {
       return named.hasOwnProperty(event.key) ? named[event.key] : -1;
     },
 
+    // A finger's place on the page and on the canvas.
+    finger: function(event) {
+      return {clientX: event.clientX, clientY: event.clientY, pixel: BallcoursePage.canvasPixel(event)};
+    },
+
+    // The canvas pixel halfway between the touch's first two fingers.
+    midpoint: function(fingers) {
+      var ids = Object.keys(fingers);
+      var a = fingers[ids[0]], b = fingers[ids[1]];
+      return BallcoursePage.canvasPixel({clientX: (a.clientX + b.clientX) / 2,
+                                         clientY: (a.clientY + b.clientY) / 2});
+    },
+
+    touchDown: function(e) {
+      var page = BallcoursePage;
+      var touch = page.touch || (page.touch = {fingers: {}, count: 0, pair: false, turning: false});
+      if (touch.count === 2) return;  // further fingers take no part
+      var f = page.finger(e);
+      f.startX = e.clientX;
+      f.startY = e.clientY;
+      f.carrying = false;
+      touch.fingers[e.pointerId] = f;
+      touch.count += 1;
+      if (touch.count < 2) return;  // a finger that lands moves nothing
+      touch.pair = true;
+      touch.turning = true;
+      var m = page.midpoint(touch.fingers);
+      page.dispatch(function() { _ballcourse_mouse_button(2, 1, m.x, m.y); });
+    },
+
+    touchMove: function(e) {
+      var page = BallcoursePage;
+      var touch = page.touch;
+      var f = touch && touch.fingers[e.pointerId];
+      if (!f) return;
+      var now = page.finger(e);
+      f.clientX = now.clientX;
+      f.clientY = now.clientY;
+      f.pixel = now.pixel;
+      if (touch.pair) {
+        if (!touch.turning) return;
+        var m = page.midpoint(touch.fingers);
+        page.dispatch(function() { _ballcourse_mouse_move(m.x, m.y); });
+        return;
+      }
+      if (!f.carrying && Math.hypot(f.clientX - f.startX, f.clientY - f.startY) < page.kTapSlop) return;
+      f.carrying = true;
+      var p = f.pixel;
+      if (!p.inside) return;
+      page.pointer = p;
+      page.dispatch(function() { _ballcourse_mouse_move(p.x, p.y); });
+    },
+
+    // A lifted finger (`lifted`), or one the browser took back (a cancel).
+    touchUp: function(e, lifted) {
+      var page = BallcoursePage;
+      var touch = page.touch;
+      var f = touch && touch.fingers[e.pointerId];
+      if (!f) return;
+      if (touch.turning) {
+        touch.turning = false;
+        var m = page.midpoint(touch.fingers);
+        page.dispatch(function() { _ballcourse_mouse_button(2, 0, m.x, m.y); });
+      } else if (lifted && !touch.pair && !f.carrying) {
+        var p = page.canvasPixel(e);
+        if (p.inside) {
+          page.pointer = p;
+          page.dispatch(function() {
+            _ballcourse_mouse_move(p.x, p.y);
+            _ballcourse_mouse_button(0, 1, p.x, p.y);
+            _ballcourse_mouse_button(0, 0, p.x, p.y);
+          });
+        }
+      }
+      delete touch.fingers[e.pointerId];
+      touch.count -= 1;
+      if (touch.count === 0) page.touch = null;
+    },
+
+    // A command button's key to the main window, reported at the pointer's
+    // last place on the canvas, or its middle.
+    commandKey: function(key, down) {
+      var canvas = Module['canvas'];
+      var p = BallcoursePage.pointer || {x: canvas.width >> 1, y: canvas.height >> 1};
+      BallcoursePage.dispatch(function() { _ballcourse_command_key(key.charCodeAt(0), down, p.x, p.y); });
+    },
+
+    commandDown: function(key) {
+      var page = BallcoursePage;
+      if (page.held.hasOwnProperty(key)) return;
+      page.held[key] = 0;
+      page.commandKey(key, 1);
+      if (page.kRepeatingKeys.indexOf(key) < 0) return;
+      var repeat = function(delay) {
+        page.held[key] = setTimeout(function() {
+          if (page.ended) return;
+          page.commandKey(key, 1);
+          repeat(page.kRepeatIntervalMs);
+        }, delay);
+      };
+      repeat(page.kRepeatDelayMs);
+    },
+
+    commandUp: function(key) {
+      var page = BallcoursePage;
+      if (!page.held.hasOwnProperty(key)) return;
+      clearTimeout(page.held[key]);
+      delete page.held[key];
+      page.commandKey(key, 0);
+    },
+
     install: function() {
       var page = BallcoursePage;
       var canvas = Module['canvas'];
-      page.listen(canvas, 'contextmenu', function(e) { e.preventDefault(); });
+      var cancel = function(e) { e.preventDefault(); };
+      var glutButton = function(button) { return button >= 0 && button <= 2; };
+      page.listen(canvas, 'contextmenu', cancel);
       page.listen(canvas, 'mousedown', function(e) {
         e.preventDefault();
+        if (!glutButton(e.button)) return;
         var p = page.canvasPixel(e);
         page.pointer = p;
         page.buttons |= 1 << e.button;
         page.dispatch(function() { _ballcourse_mouse_button(e.button, 1, p.x, p.y); });
       });
       page.listen(window, 'mouseup', function(e) {
-        if (!(page.buttons & (1 << e.button))) return;
+        if (!glutButton(e.button) || !(page.buttons & (1 << e.button))) return;
         page.buttons &= ~(1 << e.button);
         var p = page.canvasPixel(e);
         page.dispatch(function() { _ballcourse_mouse_button(e.button, 0, p.x, p.y); });
@@ -95,8 +235,14 @@ mergeInto(LibraryManager.library, {
         page.dispatch(function() { _ballcourse_mouse_move(p.x, p.y); });
       });
       page.listen(canvas, 'mouseleave', function() { if (!page.buttons) page.pointer = null; });
+      // The back and forward buttons go back and forward in history when
+      // let go, anywhere on the page, unless cancelled; the course would go.
+      ['mousedown', 'mouseup', 'auxclick'].forEach(function(type) {
+        page.listen(window, type, function(e) { if (e.button === 3 || e.button === 4) e.preventDefault(); }, true);
+      });
       page.listen(canvas, 'wheel', function(e) {
         e.preventDefault();
+        if (e.deltaY === 0) return;  // a sideways swipe turns no wheel
         var p = page.canvasPixel(e);
         var button = e.deltaY < 0 ? 3 : 4;
         page.dispatch(function() {
@@ -104,6 +250,48 @@ mergeInto(LibraryManager.library, {
           _ballcourse_mouse_button(button, 0, p.x, p.y);
         });
       }, {passive: false});
+      // A sideways swipe anywhere on the page would go back in history too;
+      // the page never scrolls sideways, so it loses nothing by this.
+      page.listen(window, 'wheel', function(e) {
+        if (Math.abs(e.deltaX) > Math.abs(e.deltaY)) e.preventDefault();
+      }, {passive: false});
+
+      // Touch. Cancelling pointerdown also stops the mouse events the
+      // browser would make from the touch for pages that know only the mouse.
+      var touchOnly = function(handler) {
+        return function(e) { if (e.pointerType === 'touch') handler(e); };
+      };
+      page.listen(canvas, 'pointerdown', touchOnly(function(e) {
+        e.preventDefault();
+        canvas.setPointerCapture(e.pointerId);
+        page.touchDown(e);
+      }));
+      page.listen(canvas, 'pointermove', touchOnly(page.touchMove));
+      page.listen(canvas, 'pointerup', touchOnly(function(e) { page.touchUp(e, true); }));
+      page.listen(canvas, 'pointercancel', touchOnly(function(e) { page.touchUp(e, false); }));
+
+      // The command buttons: a key down when pressed, up when let go, by
+      // mouse, pen or finger; a button used from the keyboard (Enter, Space)
+      // gives a press and release at once.
+      document.querySelectorAll('button[data-key]').forEach(function(button) {
+        var letter = button.dataset.key;
+        page.listen(button, 'pointerdown', function(e) {
+          if (e.button !== 0) return;
+          e.preventDefault();
+          button.setPointerCapture(e.pointerId);
+          page.commandDown(letter);
+        });
+        ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function(type) {
+          page.listen(button, type, function() { page.commandUp(letter); });
+        });
+        page.listen(button, 'click', function(e) {
+          if (e.detail !== 0) return;  // a pointer's click: sent already
+          page.commandDown(letter);
+          page.commandUp(letter);
+        });
+        page.listen(button, 'contextmenu', cancel);
+      });
+
       var key = function(down) {
         return function(e) {
           var p = page.pointer;
@@ -117,6 +305,13 @@ mergeInto(LibraryManager.library, {
       };
       page.listen(window, 'keydown', key(1));
       page.listen(window, 'keyup', key(0));
+
+      // Leaving or reloading with pieces on the course asks first.
+      page.listen(window, 'beforeunload', function(e) {
+        if (page.ended || _ballcourse_course_pieces() === 0) return;
+        e.preventDefault();
+        e.returnValue = '';
+      });
     },
   },
 

@@ -17,11 +17,32 @@ import {serveSite} from './toy_page.mjs';
 const scenarios = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../scenarios');
 
 test('every scenario file reads', () => {
-  const files = fs.readdirSync(scenarios).filter((f) => f.endsWith('.scenario'));
-  assert.ok(files.length > 0);
+  const files = ['.', 'phone'].flatMap((folder) => fs.readdirSync(path.join(scenarios, folder))
+      .filter((f) => f.endsWith('.scenario')).map((f) => path.join(folder, f)));
+  assert.ok(files.some((f) => f.startsWith('phone')));
   for (const file of files) {
     assert.doesNotThrow(() => parseScenario(fs.readFileSync(path.join(scenarios, file), 'utf8')),
         file);
+  }
+});
+
+test('reads the touch screen\'s steps', () => {
+  const [tap, swipe, pair, button, held] = parseScenario(
+      'tap 50 50\n' +
+      'swipe 200 500 to 300 400 by 20\n' +
+      'swipe two 300 300 to 300 120 by 30\n' +
+      'button z 30 times\n' +
+      'buttondown a\n');
+  assert.deepEqual([tap.kind, tap.points], ['tap', [{x: 50, y: 50}]]);
+  assert.deepEqual([swipe.kind, swipe.fingers, swipe.points.length, swipe.stride],
+      ['swipe', 1, 2, 20]);
+  assert.deepEqual(dragMotion(pair).at(-1), {x: 300, y: 120});
+  assert.equal(pair.fingers, 2);
+  assert.deepEqual([button.kind, button.key, button.count], ['button', 'z', 30]);
+  assert.deepEqual([held.kind, held.key], ['buttonDown', 'a']);
+  for (const bad of ['tap 50', 'swipe three 1 1 to 2 2 by 1', 'swipe 1 1 by 3',
+    'button zz', 'buttonup 1']) {
+    assert.throws(() => parseScenario(`${bad}\n`), FormatError, bad);
   }
 });
 

@@ -72,6 +72,16 @@ export class Player {
         return '';
       case 'keyDown': await toy.keyDown(step.key); return '';
       case 'keyUp': await toy.keyUp(step.key); return '';
+      case 'tap': await toy.tap(at.x, at.y); return '';
+      case 'swipe': await toy.swipe(step.fingers, at, dragMotion(step)); return '';
+      case 'button':
+        for (let i = 0; i < step.count; i += 1) {
+          await toy.buttonDown(step.key);
+          await toy.buttonUp(step.key);
+        }
+        return '';
+      case 'buttonDown': await toy.buttonDown(step.key); return '';
+      case 'buttonUp': await toy.buttonUp(step.key); return '';
       case 'step': return this.singleSteps(step.count);
       case 'stepUntilStill': return this.stepUntilStill();
       case 'expectBlob':

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Reads the user scenarios of tests/scenarios/ (the format is described in
 // the README there): one step a line. The desktop driver reads the same
-// files with tests/e2e/scenario_format.h; the two must agree.
+// files with tests/e2e/scenario_format.h; the two must agree. The touch
+// screen's steps (tap, swipe, button, buttondown, buttonup) are the browser's
+// alone: the scenarios in tests/scenarios/phone/ use them, and only the
+// browser driver plays those.
 
 export const kWindowSize = 600;
 // Half-side of the square a blob is looked for in, unless `within` says.
@@ -137,28 +140,29 @@ export function parseLine(raw, line) {
   const words = new Words(text, line);
   if (words.done()) return null;
   const step = {
-    kind: '', line, text, points: [], button: 1, stride: 0, key: '', count: 1,
+    kind: '', line, text, points: [], button: 1, fingers: 1, stride: 0, key: '', count: 1,
     subject: 'piece', absent: false, held: false, near: false, within: kDefaultWithin,
     width: 0, height: 0, rgb: [0, 0, 0], name: '', title: '',
   };
   const verb = words.word('a step');
-  if (verb === 'move' || verb === 'click') {
+  if (verb === 'move' || verb === 'click' || verb === 'tap') {
     step.kind = verb;
     step.points.push(words.point());
-  } else if (verb === 'drag') {
-    step.kind = 'drag';
-    step.button = buttonNamed(words);
+  } else if (verb === 'drag' || verb === 'swipe') {
+    step.kind = verb;
+    if (verb === 'drag') step.button = buttonNamed(words);
+    else step.fingers = words.take('two') ? 2 : 1;
     step.points.push(words.point());
     while (words.take('to')) step.points.push(words.point());
-    if (step.points.length < 2) words.fail('a drag goes from one point "to" another');
+    if (step.points.length < 2) words.fail(`a ${verb} goes from one point "to" another`);
     words.expect('by');
     step.stride = words.number('the pixels between motion events', 1, kWindowSize);
-  } else if (verb === 'key') {
-    step.kind = 'key';
+  } else if (verb === 'key' || verb === 'button') {
+    step.kind = verb;
     step.key = words.letter();
     step.count = words.times();
-  } else if (verb === 'keydown' || verb === 'keyup') {
-    step.kind = verb === 'keydown' ? 'keyDown' : 'keyUp';
+  } else if (verb === 'keydown' || verb === 'keyup' || verb === 'buttondown' || verb === 'buttonup') {
+    step.kind = {keydown: 'keyDown', keyup: 'keyUp', buttondown: 'buttonDown', buttonup: 'buttonUp'}[verb];
     step.key = words.letter();
   } else if (verb === 'step') {
     if (words.take('until')) {
@@ -195,7 +199,7 @@ export function parseScenario(text) {
   return steps;
 }
 
-// The motion events of a drag after its press at points[0]: along each
+// The motion events of a drag (or a swipe) after its press at points[0]: along each
 // straight line to the next point, n = round(length / stride) events (one at
 // least), the i-th at start + (end - start) * i / n in whole pixels
 // (truncated toward zero), so the last lands on the line's end.

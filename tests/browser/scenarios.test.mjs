@@ -13,6 +13,7 @@
 //   BALLCOURSE_ARTEFACT_DIR  pictures of failures and snapshots [build/test-artefacts]
 //   BALLCOURSE_SCENARIOS     the scenario files, ':'-separated [every one]
 //   BALLCOURSE_CHROMIUM      the browser [/usr/bin/chromium]
+//   BALLCOURSE_DEVICE        "phone" plays on a phone's touch screen [a desktop]
 
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -24,7 +25,7 @@ import {Player} from './player.mjs';
 import {readPpm, writePpm} from './ppm.mjs';
 import {parseScenario} from './scenario_format.mjs';
 import {compareFrames} from './scenario_picture.mjs';
-import {launchChromium, serveSite, ToyPage} from './toy_page.mjs';
+import {kDesktop, kPhone, launchChromium, serveSite, ToyPage} from './toy_page.mjs';
 
 const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
@@ -33,6 +34,7 @@ const modules = process.env.BALLCOURSE_NODE_MODULES ??
 const artefacts = process.env.BALLCOURSE_ARTEFACT_DIR ??
     path.join(repository, 'build/test-artefacts');
 const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
+const device = process.env.BALLCOURSE_DEVICE === 'phone' ? kPhone : kDesktop;
 
 // A snapshot matches the desktop's when at most this share of its pixels
 // differ by more than this many levels in a channel: the two builds
@@ -103,10 +105,10 @@ after(async () => {
 
 for (const file of scenarioFiles()) {
   const name = path.basename(file, '.scenario');
-  const where = `tests/scenarios/${path.basename(file)}`;
+  const where = path.relative(repository, file);
   test(name, {timeout: kScenarioTimeoutMs}, async (t) => {
     const steps = parseScenario(fs.readFileSync(file, 'utf8'));
-    const toy = await ToyPage.open(browser, server.url);
+    const toy = await ToyPage.open(browser, server.url, device);
     try {
       const player = new Player(toy, (shot, picture) => compareWithDesktop(t, shot, picture));
       for (const step of steps) {

@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: MIT
 // Drives the browser build of the toy the way a user would: the static site
 // served from 127.0.0.1 by a small server of the test's own, Debian's
-// Chromium started headless through playwright-core, real pointer and key
-// events through the DevTools protocol, and the canvas's pixels read back
-// as the page shows them. Every wait has a deadline.
+// Chromium started headless through playwright-core, real pointer, touch and
+// key events through the DevTools protocol, and the canvas's pixels read
+// back as the page shows them. Every wait has a deadline.
 
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import {createRequire} from 'node:module';
 
-// The page is 600 by 600 CSS pixels at device scale 1, beside its help text.
-const kViewport = {width: 1000, height: 700};
-const kCanvasSize = 600;
+// The browsers the page is opened in: a desktop's window, where the canvas
+// shows at 600 by 600 CSS pixels beside the command buttons and the help,
+// and a phone in portrait, touch only, where it fills the width.
+export const kDesktop = {viewport: {width: 1000, height: 700}, deviceScaleFactor: 1};
+export const kPhone = {
+  viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
+};
+const kCanvasSize = 600;  // the program's window, in canvas pixels
+const kPhoneCanvasLeast = 340;  // CSS pixels
+const kCommandKeys = 'WSADEZXPORHQ';
+const kLeastButton = 44;  // CSS pixels, a fingertip
+// Two fingers on the canvas are this far apart, in canvas pixels.
+const kFingerGap = 80;
 // How long the page may take to compile the program and draw its first
 // frame, with the machine busy with other tests and the shader cache cold.
 const kStartSeconds = 60;
@@ -36,6 +46,7 @@ const kContentTypes = {
   '.svg': 'image/svg+xml',
   '.ico': 'image/x-icon',
   '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json',
 };
 
 export function sleep(ms) {
@@ -93,7 +104,11 @@ export async function serveSite(root) {
   });
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
-    close: () => new Promise((resolve) => server.close(resolve)),
+    // Ends kept-alive connections too: a page must not reach a closed server.
+    close: () => new Promise((resolve) => {
+      server.close(resolve);
+      server.closeAllConnections();
+    }),
   };
 }
 
@@ -113,41 +128,91 @@ export async function launchChromium(modulesDir, executablePath) {
 
 // One run of the toy in a fresh page of its own.
 export class ToyPage {
-  // Opens the page, waits until the toy has drawn its first frame and parks
-  // the pointer over the main window at (500, 500), away from the palettes,
-  // so that keys reach the toy.
-  static async open(browser, url) {
-    const context = await browser.newContext({viewport: kViewport, deviceScaleFactor: 1});
+  // Opens the page on `device`, waits until the toy has drawn its first
+  // frame, checks that the page fits the screen (layoutProblem) and, with a
+  // mouse, parks the pointer over the main window at (500, 500), away from
+  // the palettes, so that keys reach the toy.
+  static async open(browser, url, device = kDesktop) {
+    const context = await browser.newContext(device);
     const page = await context.newPage();
-    const toy = new ToyPage(context, page);
+    const toy = new ToyPage(context, page, device);
     await page.goto(url);
     // An error thrown while loading ends the wait: the toy will not start.
-    await eventually(async () => toy.errors.length > 0 ||
-        (await page.evaluate(() => document.body.dataset.toy)) !== 'loading', kStartSeconds);
-    const state = await page.evaluate(() => document.body.dataset.toy);
-    if (state !== 'running') {
+    if (!await toy.started()) {
+      const state = await page.evaluate(() => document.body.dataset.toy);
       const status = await page.locator('#status').textContent();
       await toy.close();
       throw new Error(`the toy did not start: after ${kStartSeconds} s at most the page is ` +
           `"${state}", its status "${status}"${toy.firstError()}`);
     }
     const box = await page.locator('#toy').boundingBox();
-    if (Math.round(box.width) !== kCanvasSize || Math.round(box.height) !== kCanvasSize) {
+    const problem = await toy.layoutProblem(box);
+    if (problem) {
       await toy.close();
-      throw new Error(`the canvas shows at ${box.width}x${box.height} CSS pixels, not 600x600`);
+      throw new Error(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
     }
-    // Whole CSS pixels: canvas pixel x is page x - left, rounded down.
-    toy.left = Math.round(box.x);
-    toy.top = Math.round(box.y);
-    await toy.move(500, 500);
+    toy.left = box.x;
+    toy.top = box.y;
+    toy.scale = box.width / kCanvasSize;
+    if (!device.hasTouch) await toy.move(500, 500);
     return toy;
   }
 
-  constructor(context, page) {
+  // Waits until the toy draws or fails to start; true if it runs.
+  async started() {
+    await eventually(async () => this.errors.length > 0 ||
+        (await this.page.evaluate(() => document.body.dataset.toy)) !== 'loading', kStartSeconds);
+    return (await this.page.evaluate(() => document.body.dataset.toy)) === 'running';
+  }
+
+  // What is wrong with how the page fits its screen, or "": the canvas is
+  // 600 by 600 CSS pixels on a desktop, and on a touch screen square, at
+  // least kPhoneCanvasLeast wide and as wide as the page's margins allow,
+  // with the buttons under it; the twelve command buttons, each with its
+  // key, are a fingertip's size at least and in the first screenful; and
+  // nothing scrolls sideways.
+  async layoutProblem(box) {
+    const {viewport, hasTouch} = this.device;
+    const size = `${box.width}x${box.height} CSS pixels`;
+    if (!hasTouch && (Math.round(box.width) !== kCanvasSize ||
+                      Math.round(box.height) !== kCanvasSize)) {
+      return `the canvas shows at ${size}, not 600x600`;
+    }
+    if (hasTouch && (Math.abs(box.width - box.height) > 1 || box.width < kPhoneCanvasLeast ||
+                     box.width < viewport.width - 2 * box.x - 1)) {
+      return `the canvas shows at ${size} from x = ${box.x}, not a square that fills the width`;
+    }
+    const page = await this.page.evaluate(() => ({
+      scrollWidth: document.documentElement.scrollWidth,
+      buttons: [...document.querySelectorAll('button[aria-keyshortcuts]')].map((b) => {
+        const r = b.getBoundingClientRect();
+        return {key: b.getAttribute('aria-keyshortcuts'), top: r.top, bottom: r.bottom,
+          width: r.width, height: r.height};
+      }),
+    }));
+    if (page.scrollWidth > viewport.width) {
+      return `the page is ${page.scrollWidth} CSS pixels wide and scrolls sideways`;
+    }
+    const keys = page.buttons.map((b) => b.key).join('');
+    if (keys !== kCommandKeys) return `the command buttons are for "${keys}"`;
+    for (const b of page.buttons) {
+      if (b.width < kLeastButton || b.height < kLeastButton) {
+        return `the ${b.key} button is ${b.width}x${b.height} CSS pixels`;
+      }
+      if (b.bottom > viewport.height) return `the ${b.key} button is below the first screen`;
+      if (hasTouch && b.top < box.y + box.height) return `the ${b.key} button is not under the canvas`;
+    }
+    return '';
+  }
+
+  constructor(context, page, device) {
     this.context = context;
     this.page = page;
-    this.left = 0;
+    this.device = device;
+    this.left = 0;  // the canvas's place on the page and CSS pixels per canvas pixel
     this.top = 0;
+    this.scale = 1;
+    this.session = null;  // the DevTools session that touches are sent through
     this.lines = [];   // what the program printed, a line a console.log
     this.errors = [];  // what the page threw and did not catch
     page.on('console', (message) => {
@@ -167,10 +232,17 @@ export class ToyPage {
     await this.context.close();
   }
 
-  // Pointer events at canvas pixel (x, y), from its top-left corner; button
-  // 1 is left, 3 right, as the scenarios number them.
+  // Page coordinates of the middle of canvas pixel (x, y), from its
+  // top-left corner.
+  at(x, y) {
+    return {x: this.left + (x + 0.5) * this.scale, y: this.top + (y + 0.5) * this.scale};
+  }
+
+  // Pointer events at canvas pixel (x, y); button 1 is left, 3 right, as
+  // the scenarios number them.
   async move(x, y) {
-    await this.page.mouse.move(this.left + x, this.top + y);
+    const p = this.at(x, y);
+    await this.page.mouse.move(p.x, p.y);
   }
   async click(x, y) {
     await this.move(x, y);
@@ -184,6 +256,41 @@ export class ToyPage {
   async release(button, x, y) {
     await this.move(x, y);
     await this.page.mouse.up({button: button === 3 ? 'right' : 'left'});
+  }
+
+  // Fingers on the touch screen: `points` are every finger down, in page
+  // coordinates, each with its id; none lifts them all.
+  async touch(type, points) {
+    this.session ??= await this.context.newCDPSession(this.page);
+    await this.session.send('Input.dispatchTouchEvent', {type, touchPoints: points});
+  }
+  async tap(x, y) {
+    await this.touch('touchStart', [{...this.at(x, y), id: 1}]);
+    await this.touch('touchEnd', []);
+  }
+  // One finger, or two side by side about it, landing on `from`, moved
+  // through `motion` (canvas pixels) and lifted.
+  async swipe(fingers, from, motion) {
+    const place = (p) => {
+      if (fingers === 1) return [{...this.at(p.x, p.y), id: 1}];
+      const half = kFingerGap / 2;
+      return [{...this.at(p.x - half, p.y), id: 1}, {...this.at(p.x + half, p.y), id: 2}];
+    };
+    const landing = place(from);
+    await this.touch('touchStart', landing.slice(0, 1));
+    if (fingers === 2) await this.touch('touchStart', landing);
+    for (const p of motion) await this.touch('touchMove', place(p));
+    await this.touch('touchEnd', []);
+  }
+
+  // The command button of a key, pressed by a finger and let go.
+  async buttonDown(letter) {
+    const box = await this.page.locator(`button[aria-keyshortcuts="${letter.toUpperCase()}"]`)
+        .boundingBox();
+    await this.touch('touchStart', [{x: box.x + box.width / 2, y: box.y + box.height / 2, id: 1}]);
+  }
+  async buttonUp() {
+    await this.touch('touchEnd', []);
   }
 
   // A letter key; a capital arrives as the capital, as with Shift held.

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+// The page as a site and an app, in headless Chromium: it installs, starts
+// again without its server after one visit, and is not left by accident;
+// and each build's service worker keeps every file of the site under a
+// version of that build's own.
+//
+// Run by CTest (tests/browser/CMakeLists.txt), with the environment of
+// scenarios.test.mjs (BALLCOURSE_WEB_SITE, BALLCOURSE_NODE_MODULES,
+// BALLCOURSE_CHROMIUM).
+
+import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+import {fileURLToPath} from 'node:url';
+
+import {eventually, kDesktop, kPhone, launchChromium, serveSite, ToyPage} from './toy_page.mjs';
+
+const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
+const modules = process.env.BALLCOURSE_NODE_MODULES ??
+    path.join(repository, 'build/browser-tests');
+const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
+// Installing the worker fetches the whole site again; on a busy machine
+// that can take a while.
+const kWorkerSeconds = 60;
+const kTestTimeoutMs = 240000;
+
+let browser = null;
+
+before(async () => {
+  assert.ok(fs.existsSync(path.join(site, 'service_worker.js')),
+      `no service worker in ${site}: build it with make web`);
+  browser = await launchChromium(modules, chromiumPath);
+});
+
+after(async () => {
+  await browser?.close();
+});
+
+test('installs, and starts without its server after one visit', {timeout: kTestTimeoutMs},
+    async () => {
+      const server = await serveSite(site);
+      let closed = false;
+      const toy = await ToyPage.open(browser, server.url, kPhone);
+      try {
+        const session = await toy.context.newCDPSession(toy.page);
+        // The test's fresh profile is an incognito one, where Chromium offers
+        // no app to install whatever the page; any other reason fails.
+        const {installabilityErrors} = await session.send('Page.getInstallabilityErrors');
+        assert.deepEqual(installabilityErrors.filter((e) => e.errorId !== 'in-incognito'), []);
+        assert.ok(await eventually(() => toy.page.evaluate(async () =>
+          (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'),
+        kWorkerSeconds), `no service worker took charge within ${kWorkerSeconds} s`);
+
+        await server.close();
+        closed = true;
+        await assert.rejects(fetch(server.url), 'the server still answers');
+        await toy.page.reload();
+        assert.ok(await toy.started(), `offline, the toy did not start${toy.firstError()}`);
+      } finally {
+        await toy.close();
+        if (!closed) await server.close();
+      }
+    });
+
+test('the back button does not leave the page, and leaving a course asks first',
+    {timeout: kTestTimeoutMs}, async () => {
+      const server = await serveSite(site);
+      const toy = await ToyPage.open(browser, server.url, kDesktop);
+      try {
+        const {page} = toy;
+        const address = page.url();
+        const session = await toy.context.newCDPSession(page);
+        // On the canvas and beside it; the page before this one is about:blank.
+        for (const x of [toy.left + 300, toy.left + 700]) {
+          for (const type of ['mousePressed', 'mouseReleased']) {
+            await session.send('Input.dispatchMouseEvent',
+                {type, x, y: toy.top + 300, button: 'back', clickCount: 1});
+          }
+        }
+        assert.ok(!await eventually(() => page.url() !== address, 2), `went to ${page.url()}`);
+
+        // A block on the course: leaving asks, and staying keeps the toy.
+        let asked = '';
+        page.on('dialog', (dialog) => {
+          asked = dialog.type();
+          dialog.dismiss();
+        });
+        await toy.click(50, 50);
+        await page.close({runBeforeUnload: true});
+        assert.ok(await eventually(() => asked === 'beforeunload', 10), 'leaving did not ask');
+        assert.ok(!page.isClosed());
+        assert.ok(await toy.started());
+
+        // The block erased, the page closes without asking.
+        asked = '';
+        await toy.move(500, 500);
+        await toy.key('e');
+        await page.close({runBeforeUnload: true});
+        assert.ok(await eventually(() => page.isClosed(), 10), 'the page did not close');
+        assert.equal(asked, '');
+      } finally {
+        await toy.close();
+        await server.close();
+      }
+    });
+
+// The site's worker, as the build writes it, with its version and files.
+function writeWorker(folder) {
+  execFileSync('cmake', [`-DSITE=${folder}`,
+    `-DWORKER=${path.join(repository, 'web/service_worker.js')}`,
+    '-P', path.join(repository, 'web/site_version.cmake')]);
+  const worker = fs.readFileSync(path.join(folder, 'service_worker.js'), 'utf8');
+  return {
+    version: /const kCache = '(ballcourse-[0-9a-f]{16})';/.exec(worker)?.[1],
+    files: /const kFiles = \[(.*)\];/.exec(worker)?.[1],
+  };
+}
+
+test('a build that changes any file gets a new version listing every file', () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'ballcourse-site-'));
+  try {
+    for (const name of ['index.html', 'ballcourse.js', 'ballcourse.wasm']) {
+      fs.writeFileSync(path.join(folder, name), `${name} of the first build`);
+    }
+    const first = writeWorker(folder);
+    assert.ok(first.version);
+    assert.equal(first.files, "'ballcourse.js', 'ballcourse.wasm', 'index.html'");
+    assert.deepEqual(writeWorker(folder), first, 'the same files, the same version');
+    fs.appendFileSync(path.join(folder, 'ballcourse.wasm'), '!');
+    const second = writeWorker(folder);
+    assert.notEqual(second.version, first.version);
+    assert.equal(second.files, first.files);
+  } finally {
+    fs.rmSync(folder, {recursive: true, force: true});
+  }
+});

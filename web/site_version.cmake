@@ -1,0 +1,23 @@
+# SPDX-License-Identifier: MIT
+# Usage: cmake -DSITE=DIR -DWORKER=TEMPLATE -P site_version.cmake
+# Writes DIR/service_worker.js from TEMPLATE, naming every other file of the
+# site (the files the worker keeps) and a version made from their names and
+# contents: a build that changes any file gets a new version, and with it a
+# cache of its own, filled whole before it is used.
+file(GLOB names RELATIVE ${SITE} ${SITE}/*)
+list(REMOVE_ITEM names service_worker.js)
+list(SORT names)
+set(digests "")
+set(quoted "")
+foreach(name IN LISTS names)
+  if(IS_DIRECTORY ${SITE}/${name})
+    continue()
+  endif()
+  file(SHA256 ${SITE}/${name} digest)
+  string(APPEND digests "${name} ${digest}\n")
+  list(APPEND quoted "'${name}'")
+endforeach()
+string(SHA256 version "${digests}")
+string(SUBSTRING ${version} 0 16 BALLCOURSE_SITE_VERSION)
+list(JOIN quoted ", " BALLCOURSE_SITE_FILES)
+configure_file(${WORKER} ${SITE}/service_worker.js @ONLY)
