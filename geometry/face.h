@@ -17,16 +17,22 @@ class Face {
     Vector3 normal() const { return unitNormal; }
     const Point3& corner(int i) const { return corners[i]; }
 
+    // World units from the plane to p, positive in front, rounded to single
+    // precision; 0 for every p when the normal is zero. The hit test sees p in
+    // front exactly when this is above 0.
+    float signedDistance(const Point3& p) const {
+        const Vector3& n = unitNormal;
+        const Point3& c0 = corners[0];
+        // Summed in this order.
+        return static_cast<float>(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
+                                  double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
+    }
     // The t in which P + t·(Q − P) lies on the plane; -1 when the motion is
     // parallel to the plane or P lies behind it. Negative (not -1) when P is in
     // front and Q farther out.
     double planeParam(const Point3& p, const Point3& q) const {
         const Vector3& n = unitNormal;
-        const Point3& c0 = corners[0];
-        // Signed distance of p from the plane, summed in this order.
-        const float num =
-            static_cast<float>(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
-                               double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
+        const float num = signedDistance(p);
         const float den = static_cast<float>(double(n.y) * (double(p.y) - q.y) +
                                              double(n.z) * (double(p.z) - q.z) +
                                              double(n.x) * (double(p.x) - q.x));

@@ -22,9 +22,24 @@ Piece* nearestPiece(Ball& ball, const SceneList& pieces) {
     return nearest;
 }
 
+// A centre inside a piece is behind every face of its box, where no face's
+// hit test sees it, so the ball would fall through: it is moved out first.
+void pushOutOfPieces(Ball& ball, const SceneList& pieces) {
+    for (int round = 0; round < kMaxPushOutRounds; ++round) {
+        bool moved = false;
+        for (const auto& piece : pieces) {
+            moved = piece->pushOut(&ball) || moved;
+        }
+        if (!moved) {
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void simulationStep(Ball& ball, const SceneList& pieces) {
+    pushOutOfPieces(ball, pieces);
     int resolutions = 0;
     Piece* nearest = nullptr;
     do {

@@ -9,8 +9,19 @@ class Ball;
 // which ends the tick's collision loop.
 constexpr int kMaxResolutionsPerStep = 10;
 
-// One tick of the ball: bounce it off the nearest piece along its step,
-// repeating from the same centre with the turned step until nothing is hit,
-// then advance it. Of equally near pieces the earlier in the list bounces.
-// Changes the ball and the pieces' remembered faces, never the list.
+// The most rounds of push-outs before one tick's hit loop. A round asks every
+// piece, in list order, to move the centre out of itself; overlapping boxes
+// (a curve's neighbouring blocks, pieces set into each other) can hand the
+// centre from one to the next, so rounds repeat until one moves nothing. One
+// round almost always does; a tangle of pieces may take several. The bound
+// ends a ball wedged in a gap narrower than itself, where every way out of one
+// box leads into another: it is left where the last round put it.
+constexpr int kMaxPushOutRounds = 10;
+
+// One tick of the ball: first move its centre out of any piece that holds it
+// (one moved or turned into the ball); then bounce it off the nearest piece
+// along its step, repeating from the same centre with the turned step until
+// nothing is hit; then advance it. Of equally near pieces the earlier in the
+// list bounces. Changes the ball and the pieces' remembered faces, never the
+// list.
 void simulationStep(Ball& ball, const SceneList& pieces);

@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 
 #include "geometry/matrix4.h"
+#include "geometry/push_out.h"
 #include "scene/ball.h"
 
 namespace {
@@ -71,6 +72,15 @@ float Block::nearestFaceHit(const Ball& ball) {
     }
     keptFace = std::make_unique<Face>(box->face(hit.face));
     return hit.distance;
+}
+
+bool Block::pushOut(Ball* ball) {
+    // The bound encloses every corner and so the whole box: a centre outside
+    // it is in front of some face.
+    if (!collisionBound(ball->radius).holds(ball->center())) {
+        return false;
+    }
+    return pushOutOfBox(*box, *ball);
 }
 
 void Block::setParent(SceneObject* p) {

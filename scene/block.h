@@ -27,6 +27,10 @@ class Block : public Piece {
     // placed by the parent's transform then the block's own; -1 for none, in
     // which case the kept face stays as it was.
     float hitDistance(Ball* ball) override;
+    // Moves a centre inside the grown box out through the face it is least
+    // deep behind (pushOutOfBox); a centre outside the box's bound is left
+    // without a face being looked at.
+    bool pushOut(Ball* ball) override;
     // The curve this block is a member of, or null for a free-standing block;
     // not owned. Only the hit test reads it.
     virtual void setParent(SceneObject* p);

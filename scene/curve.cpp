@@ -75,6 +75,18 @@ float Curve::hitDistance(Ball* ball) {
     return best == none ? kNoHit : best;
 }
 
+bool Curve::pushOut(Ball* ball) {
+    // A centre outside the bound around all ten blocks is inside none of them.
+    if (!collisionBound(ball->radius).holds(ball->center())) {
+        return false;
+    }
+    bool moved = false;
+    for (Block& member : blocks) {
+        moved = member.pushOut(ball) || moved;
+    }
+    return moved;
+}
+
 const HitBound& Curve::collisionBound(float radius) {
     const std::uint64_t generations = memberGeneration();
     if (boundGeneration == transformGeneration() && boundMemberGenerations == generations &&

@@ -25,6 +25,10 @@ class Curve : public Piece {
     // The smallest hit distance over all ten blocks (every block is asked,
     // since each keeps its own face); -1 for none, leaving nearestBlock alone.
     float hitDistance(Ball* ball) override;
+    // Each block in index order moves the centre out of itself if it holds
+    // it, so a centre pushed into a later, overlapping block leaves that one
+    // too; true if any did.
+    bool pushOut(Ball* ball) override;
 
     const Block& block(int i) const { return blocks[i]; }
     Block& block(int i) { return blocks[i]; }

@@ -7,7 +7,7 @@ class Ball;
 
 // A scene object the ball can hit: a block or a curve.
 class Piece : public SceneObject {
-public:
+  public:
     // Bounces the ball off the surface that this piece's last hitDistance
     // found nearest, and forgets it; does nothing if there is none.
     virtual void resolveHit(Ball* ball) = 0;
@@ -15,4 +15,9 @@ public:
     // surface, grown by the ball's radius, along this tick's step; -1 for no
     // hit. Remembers inside the piece what resolveHit needs.
     virtual float hitDistance(Ball* ball) = 0;
+    // If the ball's centre is inside this piece, behind every face of one of
+    // its grown boxes, moves it out and takes away the velocity that carried
+    // it in; returns whether it moved the ball. A piece without a grown box
+    // never holds the ball.
+    virtual bool pushOut(Ball* /*ball*/) { return false; }
 };

@@ -34,6 +34,7 @@
 #include "interaction/placement.h"
 #include "interaction/trackball.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/grown_box_side.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ class Fuzzer {
     void step(std::string& log) {
         AppState& state = app();
         std::ostringstream out;
+        ranStep_ = false;
         if (state.sceneList.size() > kMostPieces) {
             trim(out);
             log = out.str();
@@ -131,6 +133,7 @@ class Fuzzer {
             // The timer's work without re-arming it: GLUT calls a timer with
             // whatever window is current.
             out << "frame tick";
+            ranStep_ = !state.paused || state.stepRequested;
             advanceFrame(state);
         } else {
             out << "display main";
@@ -139,6 +142,9 @@ class Fuzzer {
         }
         log = out.str();
     }
+
+    // Whether the last event ran a simulation step.
+    bool ranStep() const { return ranStep_; }
 
   private:
     int below(int n) { return static_cast<int>(rng_() % static_cast<std::uint64_t>(n)); }
@@ -181,6 +187,7 @@ class Fuzzer {
     std::mt19937_64 rng_;
     int mainWindow_;
     int palettes_[2];
+    bool ranStep_ = false;
 };
 
 bool finite(const Float3& f) {
@@ -250,6 +257,16 @@ std::string stateViolation(const AppState& state) {
         !finite(state.ball->stepVector()))
         out << "the ball's centre, velocity or step is not finite; ";
     return out.str();
+}
+
+// After a simulation step the ball's centre is inside no piece.
+std::string insideViolation(const AppState& state) {
+    const Point3 c = state.ball->center();
+    for (const Block* block : collisionBlocks(state.sceneList)) {
+        if (sideOf(straightforwardBox(*block, state.ball->radius), c) == Side::kInside)
+            return "the ball's centre is inside a piece after a step; ";
+    }
+    return "";
 }
 
 // The help that H prints would flood the test log: standard output goes to
@@ -324,6 +341,7 @@ class CallbackFuzzTest : public AppTest {
 
             // The window GLUT left current is checked first, then the others.
             std::string violation = stateViolation(state);
+            if (fuzzer.ranStep()) violation += insideViolation(state);
             const int current = glutGetWindow();
             for (int i = 0; i < 3; ++i) {
                 if (windows[i] != current) glutSetWindow(windows[i]);

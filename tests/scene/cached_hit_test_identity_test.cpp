@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The cached hit test against the straightforward one: over random courses
-// whose pieces are moved, turned, reset, erased and added between ticks, the
-// ball must follow the very same path, bit for bit, on every tick.
+// whose pieces are moved, turned, reset, erased and added between ticks, often
+// into the ball, the ball must follow the very same path, bit for bit, on
+// every tick.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -46,6 +47,7 @@ class Course {
     }
 
     int bounces() const { return reference.bounces; }
+    int pushOuts() const { return reference.pushOuts; }
 
     bool ballsAgree() const {
         return sameBits(cachedBall->center(), referenceBall->center()) &&
@@ -156,7 +158,7 @@ class Course {
 };
 
 TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
-    int bounces = 0;
+    int bounces = 0, pushOuts = 0;
     for (unsigned seed = 1; seed <= kCourses; ++seed) {
         Course course(seed);
         for (int tick = 0; tick < kTicksPerCourse; ++tick) {
@@ -165,9 +167,12 @@ TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
             course.disturb();
         }
         bounces += course.bounces();
+        pushOuts += course.pushOuts();
     }
-    // The paths are compared through many bounces, not only through free fall.
+    // The paths are compared through many bounces and push-outs (pieces moved
+    // into the ball), not only through free fall.
     EXPECT_GT(bounces, 1000);
+    EXPECT_GT(pushOuts, 100);
 }
 
 }  // namespace

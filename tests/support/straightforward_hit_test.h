@@ -12,6 +12,7 @@
 
 #include "geometry/grown_box.h"
 #include "geometry/matrix4.h"
+#include "geometry/push_out.h"
 #include "geometry/simulation_step.h"
 #include "scene/ball.h"
 #include "scene/block.h"
@@ -20,15 +21,20 @@
 
 // A block's hit distance built from scratch, -1 for none; a hit replaces
 // `kept` with a copy of the nearest face, a miss leaves it.
-inline float straightforwardBlockHit(const Block& block, const Ball& ball,
-                                     std::unique_ptr<Face>& kept) {
+// The block's grown box, built from scratch.
+inline GrownBox straightforwardBox(const Block& block, float radius) {
     Matrix4 world = Matrix4::identity();
     if (block.getParent() != nullptr) {
         block.getParent()->appendTransform(world);
     }
     block.appendTransform(world);
     const Float3 s = block.getScale();
-    const GrownBox box(world, ball.radius, s.x, s.y, s.z);
+    return GrownBox(world, radius, s.x, s.y, s.z);
+}
+
+inline float straightforwardBlockHit(const Block& block, const Ball& ball,
+                                     std::unique_ptr<Face>& kept) {
+    const GrownBox box = straightforwardBox(block, ball.radius);
     const GrownBox::Hit hit = box.nearestHit(ball);
     if (hit.face < 0) {
         return -1.0f;
@@ -71,8 +77,32 @@ class StraightforwardHits {
         }
     }
 
-    // The simulation step with the hit tests above.
+    // Moves the centre out of every box that holds it, testing all six faces
+    // of every block with no bound first, in rounds as the cached step does.
+    void pushOut(Ball& ball, const SceneList& pieces) {
+        for (int round = 0; round < kMaxPushOutRounds; ++round) {
+            bool moved = false;
+            for (const auto& piece : pieces) {
+                const auto* curve = dynamic_cast<const Curve*>(piece.get());
+                const int members = curve != nullptr ? Curve::kBlockCount : 1;
+                for (int i = 0; i < members; ++i) {
+                    const Block& block =
+                        curve != nullptr ? curve->block(i) : static_cast<const Block&>(*piece);
+                    if (pushOutOfBox(straightforwardBox(block, ball.radius), ball)) {
+                        moved = true;
+                        ++pushOuts;
+                    }
+                }
+            }
+            if (!moved) {
+                return;
+            }
+        }
+    }
+
+    // The simulation step with the push-out and the hit tests above.
     void simulationStep(Ball& ball, const SceneList& pieces) {
+        pushOut(ball, pieces);
         int resolutions = 0;
         const Piece* nearestPiece = nullptr;
         do {
@@ -109,8 +139,10 @@ class StraightforwardHits {
         nearest.erase(&curve);
     }
 
-    // How many bounces resolveHit has made.
+    // How many bounces resolveHit has made, and how many times pushOut has
+    // moved the ball out of a box.
     int bounces = 0;
+    int pushOuts = 0;
 
   private:
     float blockHit(const Block& block, const Ball& ball) {
