@@ -162,7 +162,7 @@ class RunningToy {
     int waitForExit(double seconds);
     // Sends Q and waits up to `seconds`; kills the toy if it is still running
     // then. Returns what waitForExit returned (-1 if it had to be killed).
-    int quit(double seconds = 5.0);
+    int quit(double seconds = 10.0);
 
   private:
     void focus();

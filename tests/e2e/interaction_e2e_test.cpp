@@ -139,7 +139,8 @@ TEST_F(InteractionE2eTest, BallComesToRestOnABlockDroppedInItsPath) {
     };
     Image first = toy.capture();
     Image second = first;
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    // Up to 30 s: on a busy machine the ticks, and so the bounces, come slower.
+    for (int attempt = 0; attempt < 60; ++attempt) {
         e2e::pause(0.5);
         first = second;
         second = toy.capture();

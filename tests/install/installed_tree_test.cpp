@@ -98,7 +98,7 @@ TEST(InstalledTree, ProgramOpensItsWindowAndPrintsTheHelp) {
     e2e::WindowGeometry geometry = toy.geometry();
     EXPECT_EQ(geometry.width, 600);
     EXPECT_EQ(geometry.height, 600);
-    EXPECT_TRUE(toy.waitForOutput(e2e::kExpectedHelp, 5.0)) << "the output was:\n" << toy.output();
+    EXPECT_TRUE(toy.waitForOutput(e2e::kExpectedHelp, 10.0)) << "the output was:\n" << toy.output();
     EXPECT_EQ(toy.quit(), 0);
 }
 
