@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 
+#include "geometry/push_out.h"
 #include "scene/ball.h"
 
 namespace {
@@ -133,6 +134,28 @@ TEST_F(BlockHit, BallStartingInsidePassesThrough) {
         EXPECT_EQ(block.hitDistance(&b), -1.0f);
     }
     EXPECT_EQ(block.getKeptFace(), nullptr);
+}
+
+// Out through the nearest face, just far enough that the face then stops the
+// ball coming back; only the inward part of the velocity goes, and the step
+// keeps its length. A centre on a plane and behind the rest counts as inside.
+TEST_F(BlockHit, PushOutLeavesThroughTheNearestFaceWithoutTheInwardMotion) {
+    block.setScale(1, 1, 1);
+    Ball& b = ballAt({0.2f, 0.54f, 0}, {0.03f, -0.04f, 0});
+    ASSERT_TRUE(block.pushOut(&b));
+    EXPECT_NEAR(b.center().y, 0.55 + kPushOutMargin, kTol);
+    EXPECT_EQ(b.center().x, 0.2f);
+    EXPECT_NEAR(b.velocityVector().x, 0.03, kTol);
+    EXPECT_NEAR(b.velocityVector().y, 0.0, kTol);
+    EXPECT_NEAR(b.stepVector().length(), 0.05, kTol);
+    EXPECT_FALSE(block.pushOut(&b));
+    b.setMotion({0, -0.01f, 0});
+    EXPECT_NEAR(block.hitDistance(&b), kPushOutMargin, kTol);
+
+    Ball& onPlane = ballAt({0.55f, 0.1f, 0}, {0.01f, 0, 0});
+    ASSERT_TRUE(block.pushOut(&onPlane));
+    EXPECT_NEAR(onPlane.center().x, 0.55 + kPushOutMargin, kTol);
+    EXPECT_EQ(onPlane.velocityVector().x, 0.01f);
 }
 
 TEST_F(BlockHit, MissKeepsTheEarlierKeptFace) {
