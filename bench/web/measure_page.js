@@ -2,7 +2,9 @@
 // Measures the browser build's page in headless Chromium on SwiftShader:
 //   - the first frame: milliseconds from the start of the page's load to the
 //     first drawing of the main window (the page's data-toy turning
-//     "running"), each load in a fresh browser with a fresh profile;
+//     "running"), each load in a fresh browser with a fresh profile, on a
+//     desktop's window and on an emulated phone (390 by 844, device scale 3,
+//     touch);
 //   - frames with the ball alone, then with 100 blocks and 100 curves put on
 //     the canvas by real pointer input (palette presses, moves, drops): the
 //     main window's drawings a second (Module.onFrame calls), the toy's ticks
@@ -57,7 +59,11 @@ function parseArguments(argv) {
 
 const kTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.png': 'image/png',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+};
+// The emulated phone of the first-frame figure, as the browser tests have it.
+const kPhone = {
+  viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
 };
 
 // Serves `dir` on 127.0.0.1, uncompressed, nothing cached; resolves to the server.
@@ -119,13 +125,13 @@ function instrumentPage() {
   requestAnimationFrame(animationFrame);
 }
 
-async function launch(options) {
+async function launch(options, device = {viewport: {width: 1000, height: 700}}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ballcourse-measure-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: options.chromium,
     headless: false,  // --headless=new is among the flags
     args: kFlags,
-    viewport: {width: 1000, height: 700},
+    ...device,
   });
   await context.addInitScript(instrumentPage);
   return {context, profile};
@@ -302,10 +308,10 @@ async function buildCourse(page) {
   return placed;
 }
 
-async function measureFirstFrames(options, url) {
+async function measureFirstFrames(options, url, device) {
   const samples = [];
   for (let i = 0; i < options.loads; ++i) {
-    const browser = await launch(options);
+    const browser = await launch(options, device);
     try {
       const {page} = await openToy(browser.context, url);
       samples.push(await page.evaluate(() => window.__probe.firstFrame));
@@ -359,8 +365,10 @@ function print(results) {
   const f = (value, digits = 1) => value.toFixed(digits);
   const lines = [];
   const first = results.firstFrame;
-  lines.push(`First frame after the load starts: median ${f(first.median, 0)} ms ` +
-             `(${first.samples.length} fresh loads, ${f(first.min, 0)} to ${f(first.max, 0)} ms)`);
+  for (const [where, m] of [['', first], [' on the phone', results.phoneFirstFrame]]) {
+    lines.push(`First frame after the load starts${where}: median ${f(m.median, 0)} ms ` +
+               `(${m.samples.length} fresh loads, ${f(m.min, 0)} to ${f(m.max, 0)} ms)`);
+  }
   for (const [label, m] of [['Ball alone', results.ballAlone],
                             [`${results.course.pieces} pieces`, results.course]]) {
     lines.push(`${label}: ${f(m.drawingsPerSecond)} drawings/s, ${f(m.ticksPerSecond)} ticks/s ` +
@@ -393,6 +401,7 @@ async function main() {
   try {
     const results = {site: siteSize(options.site)};
     results.firstFrame = await measureFirstFrames(options, url);
+    results.phoneFirstFrame = await measureFirstFrames(options, url, kPhone);
     Object.assign(results, await measureCourse(options, url));
     fs.writeFileSync(path.join(options.out, 'page.json'), JSON.stringify(results, null, 2));
     print(results);
