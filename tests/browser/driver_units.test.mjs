@@ -26,26 +26,6 @@ test('every scenario file reads', () => {
   }
 });
 
-test('reads the touch screen\'s steps', () => {
-  const [tap, swipe, pair, button, held] = parseScenario(
-      'tap 50 50\n' +
-      'swipe 200 500 to 300 400 by 20\n' +
-      'swipe two 300 300 to 300 120 by 30\n' +
-      'button z 30 times\n' +
-      'buttondown a\n');
-  assert.deepEqual([tap.kind, tap.points], ['tap', [{x: 50, y: 50}]]);
-  assert.deepEqual([swipe.kind, swipe.fingers, swipe.points.length, swipe.stride],
-      ['swipe', 1, 2, 20]);
-  assert.deepEqual(dragMotion(pair).at(-1), {x: 300, y: 120});
-  assert.equal(pair.fingers, 2);
-  assert.deepEqual([button.kind, button.key, button.count], ['button', 'z', 30]);
-  assert.deepEqual([held.kind, held.key], ['buttonDown', 'a']);
-  for (const bad of ['tap 50', 'swipe three 1 1 to 2 2 by 1', 'swipe 1 1 by 3',
-    'button zz', 'buttonup 1']) {
-    assert.throws(() => parseScenario(`${bad}\n`), FormatError, bad);
-  }
-});
-
 test('reads each kind of step', () => {
   const steps = parseScenario(
       '# a comment line\n' +
