@@ -9,7 +9,8 @@ class GrownBox;
 // so the face's own test sees the centre in front and the next bounce off it
 // takes its direction from a contact well clear of rounding; half of one
 // tick's fall under gravity, so the ball sits within the height a resting ball
-// hovers at; and a fiftieth of the ball's radius, a seventh of a pixel.
+// hovers at; and a fiftieth of the ball's radius, a fifth of a pixel in the
+// starting view.
 constexpr double kPushOutMargin = 1e-3;
 
 // If the ball's centre is behind or on every face plane of `box`, so that no

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kCourses = 150;
+constexpr int kCourses = 80;
 constexpr int kActionsPerCourse = 30;
 // Pixels between two motion events of a hand carrying or dragging a piece.
 constexpr int kEventPixels = 10;
