@@ -24,7 +24,8 @@
 #                browser build's (hit tests in WebAssembly, the page in
 #                Chromium) beside them
 #   make web     build the toy for a browser: the static folder $(WEB_SITE_DIR)
-#                (index.html, ballcourse.js, ballcourse.wasm, the icon), from
+#                (index.html, ballcourse.js, ballcourse.wasm, the icon, the app's
+#                manifest, icons and service worker), from
 #                an Emscripten build in $(WEB_BUILD_DIR)
 #   make clean   remove $(BUILD_DIR) and the sanitizer, coverage, clang and
 #                lint builds
