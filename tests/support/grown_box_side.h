@@ -6,7 +6,6 @@
 // single-precision sums.
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "tests/support/straightforward_hit_test.h"
 
@@ -35,17 +34,4 @@ inline Side sideOf(const GrownBox& box, const Point3& c) {
     if (hi <= 0.0) return Side::kAbove;
     if (lo >= 0.0) return Side::kBelow;
     return Side::kInside;
-}
-
-// Every box the ball can meet: the free blocks and the curves' members.
-inline std::vector<const Block*> collisionBlocks(const SceneList& pieces) {
-    std::vector<const Block*> blocks;
-    for (const auto& piece : pieces) {
-        if (const auto* curve = dynamic_cast<const Curve*>(piece.get())) {
-            for (int i = 0; i < Curve::kBlockCount; ++i) blocks.push_back(&curve->block(i));
-        } else {
-            blocks.push_back(static_cast<const Block*>(piece.get()));
-        }
-    }
-    return blocks;
 }

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "geometry/grown_box.h"
 #include "geometry/matrix4.h"
@@ -19,8 +20,6 @@
 #include "scene/curve.h"
 #include "scene/scene_list.h"
 
-// A block's hit distance built from scratch, -1 for none; a hit replaces
-// `kept` with a copy of the nearest face, a miss leaves it.
 // The block's grown box, built from scratch.
 inline GrownBox straightforwardBox(const Block& block, float radius) {
     Matrix4 world = Matrix4::identity();
@@ -32,6 +31,22 @@ inline GrownBox straightforwardBox(const Block& block, float radius) {
     return GrownBox(world, radius, s.x, s.y, s.z);
 }
 
+// Every box the ball can meet: the free blocks and the curves' members, in the
+// order the hit test takes them.
+inline std::vector<const Block*> collisionBlocks(const SceneList& pieces) {
+    std::vector<const Block*> blocks;
+    for (const auto& piece : pieces) {
+        if (const auto* curve = dynamic_cast<const Curve*>(piece.get())) {
+            for (int i = 0; i < Curve::kBlockCount; ++i) blocks.push_back(&curve->block(i));
+        } else {
+            blocks.push_back(static_cast<const Block*>(piece.get()));
+        }
+    }
+    return blocks;
+}
+
+// A block's hit distance built from scratch, -1 for none; a hit replaces
+// `kept` with a copy of the nearest face, a miss leaves it.
 inline float straightforwardBlockHit(const Block& block, const Ball& ball,
                                      std::unique_ptr<Face>& kept) {
     const GrownBox box = straightforwardBox(block, ball.radius);
@@ -82,16 +97,10 @@ class StraightforwardHits {
     void pushOut(Ball& ball, const SceneList& pieces) {
         for (int round = 0; round < kMaxPushOutRounds; ++round) {
             bool moved = false;
-            for (const auto& piece : pieces) {
-                const auto* curve = dynamic_cast<const Curve*>(piece.get());
-                const int members = curve != nullptr ? Curve::kBlockCount : 1;
-                for (int i = 0; i < members; ++i) {
-                    const Block& block =
-                        curve != nullptr ? curve->block(i) : static_cast<const Block&>(*piece);
-                    if (pushOutOfBox(straightforwardBox(block, ball.radius), ball)) {
-                        moved = true;
-                        ++pushOuts;
-                    }
+            for (const Block* block : collisionBlocks(pieces)) {
+                if (pushOutOfBox(straightforwardBox(*block, ball.radius), ball)) {
+                    moved = true;
+                    ++pushOuts;
                 }
             }
             if (!moved) {
