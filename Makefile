@@ -18,11 +18,10 @@
 #                page under $(PREFIX) (default /usr/local)
 #   make package   build the Debian package with debhelper (debian/) and check
 #                it with lintian: $(BUILD_DIR)/ballcourse_VERSION_ARCH.deb
-#   make lint    clang-tidy and cppcheck over the four source folders (by
-#                hand; not part of make test)
+#   make lint    clang-tidy and cppcheck over the four source folders and
+#                web/ (by hand; not part of make test)
 #   make bench   build and run the benchmarks: the desktop's, then the
-#                browser build's (hit tests in WebAssembly, the page in
-#                Chromium) beside them
+#                page in Chromium beside them
 #   make web     build the toy for a browser: the static folder $(WEB_SITE_DIR)
 #                (index.html, ballcourse.js, ballcourse.wasm, the icon, the app's
 #                manifest, icons and service worker), from
@@ -64,7 +63,7 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
 
 .PHONY: all deps web build build-sanitized test configure-program run install package bench coverage \
-	build-clang lint clean
+	build-clang format-check lint clean
 
 all: build
 
@@ -141,14 +140,14 @@ package: deps
 
 # Static analysis, run by hand and not in CI; any finding fails it.
 lint: deps
-	@bash scripts/install_deps.sh clang-tidy cppcheck
+	@bash scripts/install_deps.sh clang-tidy cppcheck emscripten
 	bash scripts/lint.sh $(LINT_DIR) $(JOBS)
 
 # Benchmarks of code that computes on the OpenGL matrix stack need a
 # rendering context, so they get an X server as the tests do. Then the
-# browser build's: the hit tests in WebAssembly and the page in Chromium,
-# printed beside the desktop's figures, which are kept for that in
-# $(BUILD_DIR)/bench/desktop.txt (bench/web/run_browser_benchmarks.sh).
+# browser build's page in Chromium, printed beside the desktop's figures,
+# which are kept for that in $(BUILD_DIR)/bench/desktop.txt
+# (bench/web/run_browser_benchmarks.sh).
 bench: build web
 	@bash scripts/install_deps.sh chromium npm
 	@if [ ! -d $(BUILD_DIR)/bench ]; then \
@@ -156,7 +155,7 @@ bench: build web
 	fi
 	bash -o pipefail -c '$(X_WRAPPER) bash scripts/run_benchmarks.sh $(BUILD_DIR)/bench | \
 		tee $(BUILD_DIR)/bench/desktop.txt'
-	bash bench/web/run_browser_benchmarks.sh $(WEB_BUILD_DIR) $(WEB_SITE_DIR) $(BUILD_DIR)
+	bash bench/web/run_browser_benchmarks.sh $(WEB_SITE_DIR) $(BUILD_DIR)
 
 # Counters from an earlier run are removed first, so the figure is this run's.
 coverage:

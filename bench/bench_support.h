@@ -15,9 +15,8 @@ int benchWindow();
 // Uniform floats in [lo, hi), computed as libstdc++'s
 // std::uniform_real_distribution<float> computes them from one word of a
 // 32-bit generator (the word scaled by 2^-32, kept below 1), but spelled out,
-// because each standard library has its own way: the desktop's benchmarks and
-// their WebAssembly build (bench/web, libc++) then draw the same numbers, and
-// the desktop's draws stay what they were.
+// because each standard library has its own way: the courses do not depend on
+// the library they are built with, and the draws stay what they were.
 class UniformFloat {
   public:
     UniformFloat(float lo, float hi) : lo_(lo), hi_(hi) {}

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Standard output and error of a program run in node (the course transcript,
-// the WebAssembly benchmarks), written synchronously.
+// Standard output and error of a program run in node (the course transcript),
+// written synchronously.
 //
 // Emscripten prints through console.log, which queues what a pipe cannot take
 // at once; the program's exit then ends node before the queue drains, and a

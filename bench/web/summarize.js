@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Prints the browser build's figures beside the desktop's, from one
-// `make bench`: the hit tests' times per iteration from the two benchmark
-// tables (Google Benchmark's console format, which the WebAssembly harness
-// prints too), the frames with 100 blocks and 100 curves, the first frame
-// and the page's folder, each beside its goal.
+// Prints the page's figures beside the desktop's, from one `make bench`:
+// the frames with 100 blocks and 100 curves (the desktop's from its Google
+// Benchmark table), the first frame and the page's folder, each beside its
+// goal.
 //
-// Usage: node summarize.js --desktop FILE --wasm FILE --page FILE
-// A missing desktop table leaves its column empty.
+// Usage: node summarize.js --desktop FILE --page FILE
+// A missing desktop table leaves its figure empty.
 'use strict';
 
 const fs = require('fs');
@@ -45,33 +44,16 @@ function formatMs(ms) {
   return `${(ms * 1e6).toPrecision(3)} ns`;
 }
 
-function row(cells, widths) {
-  return cells.map((c, i) => (i === 0 ? String(c).padEnd(widths[i]) :
-                                        String(c).padStart(widths[i]))).join('  ');
-}
-
 function main() {
   const args = {};
   const argv = process.argv.slice(2);
   for (let i = 0; i < argv.length; i += 2) args[argv[i].replace(/^--/, '')] = argv[i + 1];
-  if (!args.wasm || !args.page) {
-    throw new Error('usage: summarize.js --desktop FILE --wasm FILE --page FILE');
-  }
+  if (!args.page) throw new Error('usage: summarize.js --desktop FILE --page FILE');
   const desktop = readTable(args.desktop);
-  const wasm = readTable(args.wasm);
   const page = JSON.parse(fs.readFileSync(args.page, 'utf8'));
-  if (wasm.size === 0) throw new Error(`no benchmark lines in ${args.wasm}`);
 
   const out = [];
   out.push('Desktop beside browser');
-  out.push('Hit tests, CPU time per iteration (desktop: native; browser: WebAssembly in node):');
-  const widths = [52, 10, 10, 8];
-  out.push(row(['', 'desktop', 'browser', 'ratio'], widths));
-  for (const [name, times] of wasm) {
-    const native = desktop.has(name) ? desktop.get(name).cpu : undefined;
-    const ratio = native ? (times.cpu / native).toFixed(2) : '-';
-    out.push(row([name, formatMs(native), formatMs(times.cpu), ratio], widths));
-  }
 
   const frame = [...desktop].find(([name]) => name.startsWith('wholeFrame/200/'));
   const c = page.course;
