@@ -3,7 +3,9 @@
 # packages are missing (scripts/install_deps.sh; a no-op when all are there).
 #
 #   make build   configure and compile into $(BUILD_DIR)
-#   make test    build, then run every test through CTest on a virtual X server;
+#   make test    check that every tracked C++ file is laid out as .clang-format
+#                says (make format-check); build, then run every test through
+#                CTest on a virtual X server;
 #                then the unit and fuzz tests again in an AddressSanitizer and
 #                UndefinedBehaviorSanitizer build in $(BUILD_DIR)-asan; and
 #                the whole tree compiled by clang++ with warnings as errors
@@ -102,13 +104,21 @@ build-clang: deps
 		-DCMAKE_CXX_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS=-Werror
 	cmake --build $(CLANG_DIR) -j $(JOBS)
 
+# Every tracked C++ source and header as .clang-format lays it out; any
+# difference is printed and fails. First in make test, as it takes seconds.
+format-check:
+	@bash scripts/install_deps.sh clang-format
+	@git rev-parse --is-inside-work-tree >/dev/null 2>&1 || \
+		{ echo "format-check: not a git work tree" >&2; exit 1; }
+	git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run -Werror
+
 # appstream: the installed-tree test validates the software-centre entry.
 # The browser build comes first: the tests drive its page in Chromium and
 # compare its arithmetic with the desktop's, so the test tree is told where
 # it is.
 test: BROWSER_TEST_FLAGS = -DBALLCOURSE_WEB_SITE=$(CURDIR)/$(WEB_SITE_DIR) \
 	-DBALLCOURSE_WEB_BUILD_DIR=$(CURDIR)/$(WEB_BUILD_DIR)
-test: web build build-sanitized build-clang
+test: format-check web build build-sanitized build-clang
 	@bash scripts/install_deps.sh appstream chromium npm
 	$(X_WRAPPER) ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(SANITIZER_ENV) $(X_WRAPPER) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
@@ -169,4 +179,4 @@ coverage:
 		--filter '$(CURDIR)/(app|interaction|scene|geometry)/' --print-summary $(COVERAGE_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(COVERAGE_DIR) $(CLANG_DIR) $(LINT_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(COVERAGE_DIR) $(CLANG_DIR) $(LINT_DIR) $(LINT_DIR)-web

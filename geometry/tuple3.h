@@ -4,7 +4,7 @@
 // A plain triple of single-precision floats with no arithmetic; scene objects
 // carry one as a spare slot that nothing reads.
 class Tuple3 {
-public:
+  public:
     Tuple3() = default;
     Tuple3(float x, float y, float z) : x(x), y(y), z(z) {}
     Tuple3(const Tuple3&) = default;

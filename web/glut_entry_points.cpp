@@ -110,26 +110,26 @@ int glutGetWindow() {
     return window != nullptr ? window->id : 0;
 }
 
-void glutDisplayFunc(void (*f)()) {
-    setCallback([f](web::GlutCallbacks& c) { c.display = f; });
+void glutDisplayFunc(void (*callback)()) {
+    setCallback([callback](web::GlutCallbacks& c) { c.display = callback; });
 }
-void glutReshapeFunc(void (*f)(int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.reshape = f; });
+void glutReshapeFunc(void (*callback)(int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.reshape = callback; });
 }
-void glutKeyboardFunc(void (*f)(unsigned char, int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.keyboard = f; });
+void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.keyboard = callback; });
 }
-void glutKeyboardUpFunc(void (*f)(unsigned char, int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.keyboardUp = f; });
+void glutKeyboardUpFunc(void (*callback)(unsigned char, int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.keyboardUp = callback; });
 }
-void glutMouseFunc(void (*f)(int, int, int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.mouse = f; });
+void glutMouseFunc(void (*callback)(int, int, int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.mouse = callback; });
 }
-void glutMotionFunc(void (*f)(int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.motion = f; });
+void glutMotionFunc(void (*callback)(int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.motion = callback; });
 }
-void glutPassiveMotionFunc(void (*f)(int, int)) {
-    setCallback([f](web::GlutCallbacks& c) { c.passiveMotion = f; });
+void glutPassiveMotionFunc(void (*callback)(int, int)) {
+    setCallback([callback](web::GlutCallbacks& c) { c.passiveMotion = callback; });
 }
 
 void glutPostRedisplay() {
@@ -145,11 +145,12 @@ void glutSwapBuffers() {
     web::flushDrawing();
 }
 
-void glutTimerFunc(unsigned int milliseconds, void (*callback)(int), int value) {
+// time: milliseconds until the callback, as the header names it.
+void glutTimerFunc(unsigned int time, void (*callback)(int), int value) {
     if (callback == nullptr) return;
     const int id = nextTimer++;
     timers[id] = Timer{callback, value};
-    ballcourse_page_set_timer(milliseconds, id);
+    ballcourse_page_set_timer(time, id);
 }
 
 // Events arrive from the page from now on; the runtime stays alive for them

@@ -29,7 +29,7 @@ struct GlutCallbacks {
 
 struct GlutWindow {
     int id = 0;
-    int parent = 0;  // 0 for the top-level window
+    int parent = 0;               // 0 for the top-level window
     CanvasRect rect{0, 0, 0, 0};  // on the canvas, from its top-left corner
     GlutCallbacks callbacks;
     GlState gl;

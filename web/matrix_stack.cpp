@@ -4,12 +4,12 @@
 // the desktop; the sine and cosine of a turn come from sincosf.h.
 #include "web/matrix_stack.h"
 
-#include "web/sincosf.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "web/sincosf.h"
 
 namespace web {
 namespace {
@@ -109,7 +109,9 @@ constexpr unsigned kMask3dNoRot =
 constexpr unsigned kMaskPerspective =
     zero(4) | zero(12) | zero(1) | zero(13) | zero(2) | zero(6) | zero(3) | zero(7) | zero(15);
 
-// analyse_from_scratch: the flags and type read off the elements.
+// analyse_from_scratch: the flags and type read off the elements. Kept branch
+// for branch as Mesa has it, so that the two can be read side by side.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 void analyseFromScratch(const float* m, unsigned& flags, int& type) {
     unsigned mask = 0;
     for (int i = 0; i < 16; ++i) {
@@ -200,7 +202,7 @@ bool invertibleGeneral(const float* m) {
             if (std::fabs(r[i][col]) > std::fabs(r[i - 1][col])) std::swap(r[i], r[i - 1]);
         }
         if (0.0f == r[col][col]) return false;
-        float factor[4];
+        float factor[4] = {};
         for (int i = col + 1; i < 4; ++i) factor[i] = r[i][col] / r[col][col];
         for (int k = col + 1; k < 4; ++k) {
             for (int i = col + 1; i < 4; ++i) r[i][k] -= factor[i] * r[col][k];
@@ -226,7 +228,7 @@ bool invertible3d(const float* m, unsigned flags) {
         }
         return !(std::fabs(pos + neg) < 1e-25f);
     }
-    if (flags & kUniformScale) {
+    if ((flags & kUniformScale) != 0) {
         return m[0] * m[0] + m[4] * m[4] + m[8] * m[8] != 0.0f;
     }
     return true;
@@ -251,14 +253,14 @@ bool invertible(const float* m, unsigned flags, int type) {
 // _math_matrix_analyse: brings type and flags up to date, marking a matrix
 // that cannot be inverted as singular.
 void analyse(float* m, unsigned& flags, int& type) {
-    if (flags & kDirtyType) {
-        if (flags & kDirtyFlags) {
+    if ((flags & kDirtyType) != 0) {
+        if ((flags & kDirtyFlags) != 0) {
             analyseFromScratch(m, flags, type);
         } else {
             type = typeFromFlags(m, flags);
         }
     }
-    if (flags & kDirtyInverse) {
+    if ((flags & kDirtyInverse) != 0) {
         flags = invertible(m, flags, type) ? flags & ~kSingular : flags | kSingular;
         flags &= ~kDirtyInverse;
     }
@@ -285,7 +287,7 @@ bool MatrixStack::push() {
         return false;
     }
     Entry& from = entries_.back();
-    if (from.flags & kDirty) {
+    if ((from.flags & kDirty) != 0) {
         analyse(from.m, from.flags, from.type);
     }
     entries_.push_back(entries_.back());

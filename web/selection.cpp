@@ -59,6 +59,53 @@ Vertex interpolate(float t, const Vertex& out, const Vertex& in) {
     return v;
 }
 
+// Where the edge from prev to v, at plane distances dpPrev and dp of opposite
+// sides, meets the plane. Always interpolated from the vertex nearer the
+// plane, so the new point is the same whichever way the edge runs.
+Vertex crossing(const Vertex& prev, float dpPrev, const Vertex& v, float dp) {
+    const float denom = dp - dpPrev;
+    if (dp < 0.0f) {
+        return -dp < dpPrev ? interpolate(dp / denom, v, prev)
+                            : interpolate(-dpPrev / denom, prev, v);
+    }
+    return -dpPrev < dp ? interpolate(-dpPrev / denom, prev, v) : interpolate(dp / denom, v, prev);
+}
+
+// One pass of the clipper: the polygon in[0..n), with room for in[n], cut by
+// `plane` into out, new vertices taken from pool past `made`. Returns the
+// vertex count left, or -1 when a distance is not finite or the polygon would
+// outgrow the clipper's limits, which drops the triangle.
+int clipAgainstPlane(const Vertex** in, int n, int plane, const Vertex** out, Vertex* pool,
+                     int& made) {
+    const Vertex* prev = in[0];
+    float dpPrev = distance(*prev, plane);
+    if (!std::isfinite(dpPrev) || n >= kMaxVertices) return -1;
+    in[n] = in[0];  // close the loop without turning the polygon
+    int count = 0;
+    for (int i = 1; i <= n; ++i) {
+        const Vertex* v = in[i];
+        const float dp = distance(*v, plane);
+        if (!std::isfinite(dp)) return -1;
+        bool crosses;
+        if (dpPrev >= 0.0f) {
+            if (count >= kMaxVertices) return -1;
+            out[count++] = prev;
+            crosses = dp < 0.0f;
+        } else {
+            crosses = !(dp < 0.0f);
+        }
+        if (crosses) {
+            if (made >= kMaxNewVertices || count >= kMaxVertices) return -1;
+            Vertex& fresh = pool[made++];
+            fresh = crossing(*prev, dpPrev, *v, dp);
+            out[count++] = &fresh;
+        }
+        prev = v;
+        dpPrev = dp;
+    }
+    return count;
+}
+
 // Clips the triangle against the planes in `mask`, lowest first, and returns
 // the vertex count of the resulting convex polygon, whose vertices are left in
 // `polygon`; 0 when nothing is left or a distance is not finite (the clipper
@@ -74,44 +121,11 @@ int clipTriangle(const Vertex* corners, unsigned mask, Vertex* pool, const Verte
 
     while (mask != 0 && n >= 3) {
         int plane = 0;
-        while (!(mask & (1u << plane))) ++plane;
+        while ((mask & (1u << plane)) == 0) ++plane;
         mask &= ~(1u << plane);
 
-        const Vertex* prev = in[0];
-        float dpPrev = distance(*prev, plane);
-        if (!std::isfinite(dpPrev) || n >= kMaxVertices) return 0;
-        in[n] = in[0];  // close the loop without turning the polygon
-        int count = 0;
-        for (int i = 1; i <= n; ++i) {
-            const Vertex* v = in[i];
-            const float dp = distance(*v, plane);
-            if (!std::isfinite(dp)) return 0;
-            bool crosses;
-            if (dpPrev >= 0.0f) {
-                if (count >= kMaxVertices) return 0;
-                out[count++] = prev;
-                crosses = dp < 0.0f;
-            } else {
-                crosses = !(dp < 0.0f);
-            }
-            if (crosses) {
-                // Always interpolate from the vertex nearer the plane, so the
-                // new point is the same whichever way the edge runs.
-                if (made >= kMaxNewVertices || count >= kMaxVertices) return 0;
-                const float denom = dp - dpPrev;
-                Vertex& fresh = pool[made++];
-                if (dp < 0.0f) {
-                    fresh = -dp < dpPrev ? interpolate(dp / denom, *v, *prev)
-                                         : interpolate(-dpPrev / denom, *prev, *v);
-                } else {
-                    fresh = -dpPrev < dp ? interpolate(-dpPrev / denom, *prev, *v)
-                                         : interpolate(dp / denom, *v, *prev);
-                }
-                out[count++] = &fresh;
-            }
-            prev = v;
-            dpPrev = dp;
-        }
+        const int count = clipAgainstPlane(in, n, plane, out, pool, made);
+        if (count < 0) return 0;
         const Vertex** swap = in;
         in = out;
         out = swap;

@@ -45,7 +45,7 @@ void sinCosPoly(double x, double x2, double cosSign, int n, float* sinp, float* 
     const double c1 = std::fma(x2, cosSign * c[1], cosSign * c[0]);
     const double x5 = x3 * x2, x6 = x4 * x2;
     const double sinPart = std::fma(x3, kSinPoly[0], x), cosPart = std::fma(x4, cosSign * c[2], c1);
-    if (n & 1) {
+    if ((n & 1) != 0) {
         std::swap(sinp, cosp);
     }
     *sinp = static_cast<float>(std::fma(x5, s1, sinPart));
@@ -64,7 +64,7 @@ double reduceFast(double x, int* np) {
 // Larger |y|: the exact 2.62-bit fixed-point remainder from the bits of y.
 double reduceLarge(std::uint32_t xi, int* np) {
     const std::uint32_t* arr = &kInvPio4[(xi >> 26) & 15];
-    const int shift = (xi >> 23) & 7;
+    const int shift = static_cast<int>((xi >> 23) & 7);
     xi = (xi & 0xffffff) | 0x800000;
     xi <<= shift;
     std::uint64_t res0 = static_cast<std::uint32_t>(xi * arr[0]);
@@ -92,13 +92,13 @@ void sinCosf(float y, float* sinp, float* cosp) {
         sinCosPoly(x, x * x, 1.0, 0, sinp, cosp);
     } else if (abstop12(y) < abstop12(120.0f)) {
         x = reduceFast(x, &n);
-        sinCosPoly(x * kQuadrantSign[n & 3], x * x, n & 2 ? -1.0 : 1.0, n, sinp, cosp);
+        sinCosPoly(x * kQuadrantSign[n & 3], x * x, (n & 2) != 0 ? -1.0 : 1.0, n, sinp, cosp);
     } else if (abstop12(y) < abstop12(INFINITY)) {
         std::uint32_t xi;
         std::memcpy(&xi, &y, sizeof xi);
         x = reduceLarge(xi, &n);
         const int q = n + static_cast<int>(xi >> 31);  // the sign of y joins the quadrant
-        sinCosPoly(x * kQuadrantSign[q & 3], x * x, q & 2 ? -1.0 : 1.0, n, sinp, cosp);
+        sinCosPoly(x * kQuadrantSign[q & 3], x * x, (q & 2) != 0 ? -1.0 : 1.0, n, sinp, cosp);
     } else {
         *sinp = *cosp = y - y;
     }

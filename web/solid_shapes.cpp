@@ -27,7 +27,7 @@ void emit(Mesh& mesh, const std::vector<float>& vertices, const std::vector<floa
 // `half`); a negative n runs the other way. The last entry closes the loop.
 void circleTable(std::vector<float>& sint, std::vector<float>& cost, int n, bool half) {
     const int size = std::abs(n);
-    const float angle = (half ? 1 : 2) * static_cast<float>(kMPi) / static_cast<float>(n);
+    const float angle = (half ? 1.0f : 2.0f) * static_cast<float>(kMPi) / static_cast<float>(n);
     sint.assign(size + 1, 0.0f);
     cost.assign(size + 1, 1.0f);
     for (int i = 1; i < size; ++i) {
