@@ -44,15 +44,15 @@ void displayMain() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    applyCameraView(app());
+    const AppState& state = app();
+    applyCameraView(state);
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
-    drawScene();
+    drawScene(state);
     glPopMatrix();
     glutSwapBuffers();
 }
 
-void drawScene() {
-    AppState& state = app();
+void drawScene(const AppState& state) {
     state.ball->draw();
     // The current piece is also in the list, so it is drawn twice, identically.
     if (state.currentPiece != nullptr) {

@@ -17,6 +17,9 @@ void reshapePalette(int width, int height);
 // GLUT display callback of the main window: the scene through the orbit camera.
 void displayMain();
 
-// Draws the ball, the current piece, then every placed piece under its list
-// index as selection name. Shared by the display and the picking pass.
-void drawScene();
+struct AppState;
+
+// Draws the ball, the current piece, then every placed piece of `state` under
+// its list index as selection name. Shared by the display and the picking
+// pass.
+void drawScene(const AppState& state);

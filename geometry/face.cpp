@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/angles.h"
+#include "geometry/rounding.h"
 #include "scene/ball.h"
 
 namespace {
@@ -17,10 +18,6 @@ constexpr double kTwoPi = 2.0 * double(kPi);
 constexpr double kInsideTolerance = 0.01;
 // The normal speed a bounce always takes away, before dividing by the mass.
 constexpr double kBounceLoss = 0.1;
-
-float rounded(double value) {
-    return static_cast<float>(value);
-}
 
 }  // namespace
 

@@ -11,8 +11,10 @@ class Ball;
 
 // A block's collision volume: its unit cube pushed out by the ball's radius on
 // every side (square edges, not rounded ones), placed by the block's world
-// matrix, as six faces whose normals point out of the box. Built afresh for
-// every hit test, so a block collides where it is drawn.
+// matrix, as six faces whose normals point out of the box. A block keeps its
+// box between hit tests and builds a new one whenever its own or its curve's
+// transform, or the ball's radius, has changed, so it collides where it is
+// drawn.
 class GrownBox {
   public:
     static constexpr int kFaceCount = 6;

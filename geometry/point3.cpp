@@ -3,13 +3,7 @@
 
 #include <cmath>
 
-namespace {
-
-float rounded(double value) {
-    return static_cast<float>(value);
-}
-
-}  // namespace
+#include "geometry/rounding.h"
 
 Point3 Point3::operator+(const Vector3& v) const {
     return Point3(rounded(double(x) + v.x), rounded(double(y) + v.y), rounded(double(z) + v.z));

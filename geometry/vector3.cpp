@@ -3,13 +3,7 @@
 
 #include <cmath>
 
-namespace {
-
-float rounded(double value) {
-    return static_cast<float>(value);
-}
-
-}  // namespace
+#include "geometry/rounding.h"
 
 Vector3 Vector3::operator+(const Vector3& v) const {
     return Vector3(rounded(double(x) + v.x), rounded(double(y) + v.y), rounded(double(z) + v.z));

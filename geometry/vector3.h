@@ -20,7 +20,7 @@ class Vector3 {
     // Multiplies by 1/s formed in double; s == 0 follows IEEE (inf or NaN).
     Vector3 operator/(float s) const;
 
-    // z·z + y·y + x·x, summed in that order, in double.
+    // this · v as z·v.z + y·v.y + x·v.x, summed in that order, in double.
     double dot(const Vector3& v) const;
     // this × v, right-handed, the receiver on the left.
     Vector3 cross(const Vector3& v) const;

@@ -7,8 +7,7 @@ struct AppState;
 // from the top. Records (x, y) as the pick point for every event; then a left
 // press drops the current piece where it stands, or picks one when there is
 // none; a right press on a current piece starts a trackball drag; every right
-// release ends one. Other buttons and releases change nothing more. `state`
-// must be app(), since a pick draws the application's scene.
+// release ends one. Other buttons and releases change nothing more.
 void pressMouseButton(AppState& state, int button, int buttonState, int x, int y);
 
 // GLUT mouse callback of the main window: pressMouseButton on the application

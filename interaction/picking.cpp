@@ -15,7 +15,7 @@ namespace {
 // Draws the scene through the pick region with a selection buffer of
 // buffer.size() words; returns what glRenderMode reports, negative when the
 // records overflowed the buffer.
-int renderSelection(AppState& state, std::vector<GLuint>& buffer) {
+int renderSelection(const AppState& state, std::vector<GLuint>& buffer) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
@@ -34,7 +34,7 @@ int renderSelection(AppState& state, std::vector<GLuint>& buffer) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     applyCameraView(state);
-    drawScene();
+    drawScene(state);
     glPopMatrix();
 
     glMatrixMode(GL_PROJECTION);

@@ -20,9 +20,8 @@ constexpr std::uint32_t kUnnamed = 0xFFFFFFFF;
 // (pickX, pickY) and makes the nearest piece hit the current one; the ball and
 // empty space select nothing. When more records are hit than 512 words hold,
 // the pick is repeated with a larger buffer, up to one record per piece plus
-// the ball's. A window of width or height 0 picks nothing. `state` must be
-// app(), whose scene drawScene draws. Leaves both matrices and the matrix mode
-// (GL_MODELVIEW) as they were.
+// the ball's. A window of width or height 0 picks nothing. Leaves both
+// matrices and the matrix mode (GL_MODELVIEW) as they were.
 void pickPiece(AppState& state);
 
 // The bottom-up row of the pick centre, viewportHeight - pickY, for a pickY
