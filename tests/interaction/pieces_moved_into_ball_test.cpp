@@ -50,8 +50,13 @@ class PiecesMovedIntoBall : public InteractionTest {
         // A push-out moves the centre before the step, off the step's line.
         const bool pushed = std::count(start.begin(), start.end(), Side::kInside) > 0;
         pushOuts += pushed;
+        // A wedge: the push-out's rounds, run on a copy of the ball, leave it
+        // inside a box, which the reference counts.
         const int wedgesBefore = probeHits.wedges;
-        if (pushed) countWedge();
+        if (pushed) {
+            Ball probe(state.ball->radius, state.ball->mass, state.ball->center(), Vector3());
+            probeHits.pushOut(probe, state.sceneList);
+        }
         const bool wedged = probeHits.wedges != wedgesBefore;
         const bool resting = state.ball->velocityVector().length() < kRestingSpeed;
         advanceFrame(state);
@@ -73,12 +78,6 @@ class PiecesMovedIntoBall : public InteractionTest {
     }
     void ticksOf(int n) {
         for (int i = 0; i < n && !HasFatalFailure(); ++i) tick();
-    }
-    // Whether the push-out's rounds, run on a copy of the ball, leave it
-    // inside a box: a wedge, which the reference counts.
-    void countWedge() {
-        Ball probe(state.ball->radius, state.ball->mass, state.ball->center(), Vector3());
-        probeHits.pushOut(probe, state.sceneList);
     }
     // R, and every box seen afresh from the ball's start.
     void watchCourse() {
@@ -207,45 +206,41 @@ class PiecesMovedIntoBall : public InteractionTest {
             pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, column, row);
         }
         watchCourse();
-        for (int i = 0; i < kFunnelSettleTicks && !HasFatalFailure() && !outOfCourse(); ++i) tick();
-        return !outOfCourse() && state.ball->velocityVector().length() < kRestingSpeed;
+        const auto inCourse = [this] { return state.ball->center().y > -2.5f; };
+        for (int i = 0; i < kFunnelSettleTicks && !HasFatalFailure() && inCourse(); ++i) tick();
+        return inCourse() && state.ball->velocityVector().length() < kRestingSpeed;
     }
-    bool outOfCourse() const { return state.ball->center().y < -2.5f; }
 
     // An arm carried 1 to 6 px toward the other, or turned by a Z or X press
-    // from the key angle the program has, or a third block carried through
-    // the ball along a row just below its centre and erased.
+    // from its own key angle, or a third block carried through the ball along
+    // a row just below its centre and erased.
     void adjustFunnel() {
         Piece* arm = state.sceneList[within(0, 1)].get();
-        int x, y;
         const int what = within(0, 2);
         armAdjusted = what != 2;
-        switch (what) {
-            case 0:
-                state.currentPiece = arm;
-                pixelOf(arm->getPosition().x, arm->getPosition().y, x, y);
-                x += (arm == state.sceneList[0].get() ? 1 : -1) * within(1, 6);
-                carryCurrentPiece(state, x, y);
-                tick();
-                break;
-            case 1:
-                state.currentPiece = arm;
-                state.pieceAngle = keyAngle[arm];
-                onKeyDown(within(0, 1) == 0 ? 'z' : 'x', 0, 0);
-                keyAngle[arm] = state.pieceAngle;
-                tick();
-                break;
-            default:
-                pixelOf(state.ball->center().x, state.ball->center().y, x, y);
-                y += within(1, 4);
-                addNewPiece(state, std::make_unique<Block>());
-                carryCurrentPiece(state, x - 60, y);
-                watchBoxes();
-                carryTo(x + 60, y);
-                onKeyDown('e', 0, 0);
-                watchBoxes();
-                break;
+        int x, y;
+        if (what == 2) {
+            pixelOf(state.ball->center().x, state.ball->center().y, x, y);
+            y += within(1, 4);
+            addNewPiece(state, std::make_unique<Block>());
+            carryCurrentPiece(state, x - 60, y);
+            watchBoxes();
+            carryTo(x + 60, y);
+            onKeyDown('e', 0, 0);
+            watchBoxes();
+            return;
         }
+        state.currentPiece = arm;
+        if (what == 0) {
+            pixelOf(arm->getPosition().x, arm->getPosition().y, x, y);
+            carryCurrentPiece(state, x + (arm == state.sceneList[0].get() ? 1 : -1) * within(1, 6),
+                              y);
+        } else {
+            state.pieceAngle = keyAngle[arm];
+            onKeyDown(within(0, 1) == 0 ? 'z' : 'x', 0, 0);
+            keyAngle[arm] = state.pieceAngle;
+        }
+        tick();
         pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     }
 
