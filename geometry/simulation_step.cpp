@@ -2,7 +2,9 @@
 #include "geometry/simulation_step.h"
 
 #include <limits>
+#include <vector>
 
+#include "geometry/push_out.h"
 #include "scene/ball.h"
 
 namespace {
@@ -24,22 +26,38 @@ Piece* nearestPiece(Ball& ball, const SceneList& pieces) {
 
 // A centre inside a piece is behind every face of its box, where no face's
 // hit test sees it, so the ball would fall through: it is moved out first.
-void pushOutOfPieces(Ball& ball, const SceneList& pieces) {
+// True when a round moved nothing, so that the centre is inside no box; false
+// when every round moved it, as in a wedge, where it may still be inside one.
+bool pushOutOfPieces(Ball& ball, const SceneList& pieces) {
     for (int round = 0; round < kMaxPushOutRounds; ++round) {
         bool moved = false;
         for (const auto& piece : pieces) {
             moved = piece->pushOut(&ball) || moved;
         }
         if (!moved) {
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+// Moves a centre that the rounds left inside a box, handed from one box to
+// another, clear of all of them at once.
+void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
+    std::vector<const GrownBox*> boxes;
+    for (const auto& piece : pieces) {
+        piece->appendGrownBoxes(ball.radius, boxes);
+    }
+    pushClearOfBoxes(boxes, start, ball);
 }
 
 }  // namespace
 
 void simulationStep(Ball& ball, const SceneList& pieces) {
-    pushOutOfPieces(ball, pieces);
+    const Point3 start = ball.center();
+    if (!pushOutOfPieces(ball, pieces)) {
+        pushClearOfWedge(ball, pieces, start);
+    }
     int resolutions = 0;
     Piece* nearest = nullptr;
     do {

@@ -15,11 +15,13 @@ constexpr int kMaxResolutionsPerStep = 10;
 // centre from one to the next, so rounds repeat until one moves nothing. One
 // round almost always does; a tangle of pieces may take several. The bound
 // ends a ball wedged in a gap narrower than itself, where every way out of one
-// box leads into another: it is left where the last round put it.
+// box leads into another: the wedge is then settled with all the boxes at once
+// (pushClearOfBoxes).
 constexpr int kMaxPushOutRounds = 10;
 
 // One tick of the ball: first move its centre out of any piece that holds it
-// (one moved or turned into the ball); then bounce it off the nearest piece
+// (one moved or turned into the ball), and out of a wedge between pieces
+// should the rounds leave it inside one; then bounce it off the nearest piece
 // along its step, repeating from the same centre with the turned step until
 // nothing is hit; then advance it. Of equally near pieces the earlier in the
 // list bounces. Changes the ball and the pieces' remembered faces, never the

@@ -83,6 +83,11 @@ bool Block::pushOut(Ball* ball) {
     return pushOutOfBox(*box, *ball);
 }
 
+void Block::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) {
+    collisionBound(radius);
+    boxes.push_back(&*box);
+}
+
 void Block::setParent(SceneObject* p) {
     if (parent != nullptr) {
         parent->memberTransformChanged();

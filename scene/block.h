@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "geometry/face.h"
 #include "geometry/grown_box.h"
@@ -31,6 +32,8 @@ class Block : public Piece {
     // deep behind (pushOutOfBox); a centre outside the box's bound is left
     // without a face being looked at.
     bool pushOut(Ball* ball) override;
+    // The one grown box, rebuilt first if it is stale.
+    void appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) override;
     // The curve this block is a member of, or null for a free-standing block;
     // not owned. Only the hit test reads it.
     virtual void setParent(SceneObject* p);

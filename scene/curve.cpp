@@ -87,6 +87,12 @@ bool Curve::pushOut(Ball* ball) {
     return moved;
 }
 
+void Curve::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) {
+    for (Block& member : blocks) {
+        member.appendGrownBoxes(radius, boxes);
+    }
+}
+
 const HitBound& Curve::collisionBound(float radius) {
     const std::uint64_t generations = memberGeneration();
     if (boundGeneration == transformGeneration() && boundMemberGenerations == generations &&

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "geometry/hit_bound.h"
 #include "scene/block.h"
@@ -29,6 +30,8 @@ class Curve : public Piece {
     // it, so a centre pushed into a later, overlapping block leaves that one
     // too; true if any did.
     bool pushOut(Ball* ball) override;
+    // The ten blocks' boxes in index order.
+    void appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) override;
 
     const Block& block(int i) const { return blocks[i]; }
     Block& block(int i) { return blocks[i]; }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <vector>
+
 #include "scene/scene_object.h"
 
 class Ball;
+class GrownBox;
 
 // A scene object the ball can hit: a block or a curve.
 class Piece : public SceneObject {
@@ -20,4 +23,8 @@ class Piece : public SceneObject {
     // it in; returns whether it moved the ball. A piece without a grown box
     // never holds the ball.
     virtual bool pushOut(Ball* /*ball*/) { return false; }
+    // Appends this piece's grown boxes for a ball of `radius`, as its hit test
+    // builds them and in its order; they stay valid until a transform of the
+    // piece changes. A piece without a grown box appends none.
+    virtual void appendGrownBoxes(float /*radius*/, std::vector<const GrownBox*>& /*boxes*/) {}
 };

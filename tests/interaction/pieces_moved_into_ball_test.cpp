@@ -27,6 +27,12 @@ constexpr int kActionsPerCourse = 30;
 constexpr int kEventPixels = 10;
 // Slower than this a ball rests, or rolls off a slight tilt, per tick.
 constexpr double kRestingSpeed = 0.005;
+constexpr int kFunnels = 60;
+constexpr int kFunnelAttempts = 1000;
+constexpr int kAdjustmentsPerFunnel = 6;
+// Long enough for the ball let go with R to come to rest in a funnel.
+constexpr int kFunnelSettleTicks = 1500;
+constexpr int kAdjustedSettleTicks = 100;
 
 class PiecesMovedIntoBall : public InteractionTest {
   protected:
@@ -44,6 +50,14 @@ class PiecesMovedIntoBall : public InteractionTest {
         // A push-out moves the centre before the step, off the step's line.
         const bool pushed = std::count(start.begin(), start.end(), Side::kInside) > 0;
         pushOuts += pushed;
+        // A wedge: the push-out's rounds, run on a copy of the ball, leave it
+        // inside a box, which the reference counts.
+        const int wedgesBefore = probeHits.wedges;
+        if (pushed) {
+            Ball probe(state.ball->radius, state.ball->mass, state.ball->center(), Vector3());
+            probeHits.pushOut(probe, state.sceneList);
+        }
+        const bool wedged = probeHits.wedges != wedgesBefore;
         const bool resting = state.ball->velocityVector().length() < kRestingSpeed;
         advanceFrame(state);
         ++ticks;
@@ -54,6 +68,8 @@ class PiecesMovedIntoBall : public InteractionTest {
                 << "through box " << i << ", tick " << ticks;
             ASSERT_FALSE(turning && resting && sides[i] == Side::kAbove && now == Side::kBelow)
                 << "turned through box " << i << ", tick " << ticks;
+            ASSERT_FALSE(wedged && armAdjusted && sides[i] == Side::kAbove && now == Side::kBelow)
+                << "wedged through box " << i << ", tick " << ticks;
             sides[i] = now;
         }
     }
@@ -66,6 +82,9 @@ class PiecesMovedIntoBall : public InteractionTest {
     // R, and every box seen afresh from the ball's start.
     void watchCourse() {
         onKeyDown('r', 0, 0);
+        watchBoxes();
+    }
+    void watchBoxes() {
         blocks = collisionBlocks(state.sceneList);
         sides.assign(blocks.size(), Side::kBeside);
     }
@@ -174,12 +193,65 @@ class PiecesMovedIntoBall : public InteractionTest {
         if (state.ball->center().y < -2.5f) watchCourse();
     }
 
+    // Two palette blocks, turned by `presses` X and as many Z presses, dropped
+    // at window pixels (x, row) and (x + gap, row): a V whose low ends
+    // overlap. Then R, and the ball left to come to rest in it.
+    bool buildFunnel(int presses, int x, int gap, int row) {
+        state.sceneList.clear();
+        for (const auto& [key, column] : {std::pair{'x', x}, std::pair{'z', x + gap}}) {
+            addNewPiece(state, std::make_unique<Block>());
+            for (int i = 0; i < presses; ++i) onKeyDown(key, 0, 0);
+            keyAngle[state.currentPiece] = state.pieceAngle;
+            carryCurrentPiece(state, column, row);
+            pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, column, row);
+        }
+        watchCourse();
+        const auto inCourse = [this] { return state.ball->center().y > -2.5f; };
+        for (int i = 0; i < kFunnelSettleTicks && !HasFatalFailure() && inCourse(); ++i) tick();
+        return inCourse() && state.ball->velocityVector().length() < kRestingSpeed;
+    }
+
+    // An arm carried 1 to 6 px toward the other, or turned by a Z or X press
+    // from its own key angle, or a third block carried through the ball along
+    // a row just below its centre and erased.
+    void adjustFunnel() {
+        Piece* arm = state.sceneList[within(0, 1)].get();
+        const int what = within(0, 2);
+        armAdjusted = what != 2;
+        int x, y;
+        if (what == 2) {
+            pixelOf(state.ball->center().x, state.ball->center().y, x, y);
+            y += within(1, 4);
+            addNewPiece(state, std::make_unique<Block>());
+            carryCurrentPiece(state, x - 60, y);
+            watchBoxes();
+            carryTo(x + 60, y);
+            onKeyDown('e', 0, 0);
+            watchBoxes();
+            return;
+        }
+        state.currentPiece = arm;
+        if (what == 0) {
+            pixelOf(arm->getPosition().x, arm->getPosition().y, x, y);
+            carryCurrentPiece(state, x + (arm == state.sceneList[0].get() ? 1 : -1) * within(1, 6),
+                              y);
+        } else {
+            state.pieceAngle = keyAngle[arm];
+            onKeyDown(within(0, 1) == 0 ? 'z' : 'x', 0, 0);
+            keyAngle[arm] = state.pieceAngle;
+        }
+        tick();
+        pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    }
+
     std::mt19937 rng{17};
+    StraightforwardHits probeHits;
     std::vector<const Block*> blocks;
     std::vector<Side> sides;
     std::map<const Piece*, bool> keyTurned;
     std::map<const Piece*, float> keyAngle;
     bool turning = false;
+    bool armAdjusted = false;
     int ticks = 0, pushOuts = 0, actions = 0;
 };
 
@@ -211,6 +283,47 @@ TEST_F(PiecesMovedIntoBall, BlockTurnedByADragUnderTheRestingBallHoldsIt) {
     ASSERT_EQ(sideAgainst(*blocks[0]), Side::kInside);
     tick();
     EXPECT_EQ(sideAgainst(*blocks[0]), Side::kAbove);
+    ticksOf(1000);
+}
+
+// Steep V funnels with the ball resting in them, adjusted under it; tick()
+// checks every step, and that a wedge settled after an arm's move never takes
+// the ball through an arm.
+TEST_F(PiecesMovedIntoBall, FunnelsAdjustedUnderTheBallNeverLetItThrough) {
+    int funnels = 0;
+    for (int attempt = 0; attempt < kFunnelAttempts && funnels < kFunnels && !HasFatalFailure();
+         ++attempt) {
+        const int gap = within(16, 52);
+        if (!buildFunnel(within(15, 30), within(296, 300) - gap / 2, gap, within(330, 350))) {
+            continue;
+        }
+        ++funnels;
+        for (int i = 0; i < kAdjustmentsPerFunnel && !HasFatalFailure(); ++i) {
+            adjustFunnel();
+            ticksOf(kAdjustedSettleTicks);
+        }
+    }
+    std::printf("%d funnels, %d ticks, %d push-outs, %d wedged\n", funnels, ticks, pushOuts,
+                probeHits.wedges);
+    EXPECT_GT(probeHits.wedges, 50);
+}
+
+// The left arm picked and turned by one X press: the key angle is still the
+// right arm's 45°, so the arm swings from -45° to 42° and leaves the resting
+// ball's centre 0.079 deep in it, where every way out leads into the other.
+TEST_F(PiecesMovedIntoBall, LeftArmOfAFunnelTurnedIntoTheRestingBall) {
+    ASSERT_TRUE(buildFunnel(15, 281, 32, 340));
+    pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 281, 340);
+    ASSERT_EQ(state.currentPiece, state.sceneList[0].get());
+    onKeyDown('x', 0, 0);
+    ASSERT_EQ(probeHits.wedges, 0);
+    const Point3 before = state.ball->center();
+    tick();
+    // Up out of the V, clear of both arms, by little more than how deep it was.
+    EXPECT_EQ(sideAgainst(*blocks[0]), Side::kAbove);
+    EXPECT_EQ(sideAgainst(*blocks[1]), Side::kAbove);
+    EXPECT_LT(distance(before, state.ball->center()), 0.15);
+    EXPECT_EQ(probeHits.wedges, 1);
     ticksOf(1000);
 }
 

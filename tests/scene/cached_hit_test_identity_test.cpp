@@ -48,6 +48,7 @@ class Course {
 
     int bounces() const { return reference.bounces; }
     int pushOuts() const { return reference.pushOuts; }
+    int wedges() const { return reference.wedges; }
 
     bool ballsAgree() const {
         return sameBits(cachedBall->center(), referenceBall->center()) &&
@@ -101,6 +102,13 @@ class Course {
                     member.setParent(member.getParent() == nullptr ? curve : nullptr);
                 }
                 break;
+            case 11: {  // two pieces pressed onto the ball from either side: a wedge
+                const Point3 c = cachedBall->center();
+                const float d = coordinate() * 0.05f;
+                piece.setPosition(c.x - d, c.y + coordinate() * 0.05f, c.z);
+                pieces.front()->setPosition(c.x + d, c.y + coordinate() * 0.05f, c.z);
+                break;
+            }
             default:
                 break;
         }
@@ -158,7 +166,7 @@ class Course {
 };
 
 TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
-    int bounces = 0, pushOuts = 0;
+    int bounces = 0, pushOuts = 0, wedges = 0;
     for (unsigned seed = 1; seed <= kCourses; ++seed) {
         Course course(seed);
         for (int tick = 0; tick < kTicksPerCourse; ++tick) {
@@ -168,11 +176,13 @@ TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
         }
         bounces += course.bounces();
         pushOuts += course.pushOuts();
+        wedges += course.wedges();
     }
-    // The paths are compared through many bounces and push-outs (pieces moved
-    // into the ball), not only through free fall.
+    // The paths are compared through many bounces, push-outs (pieces moved
+    // into the ball) and wedges, not only through free fall.
     EXPECT_GT(bounces, 1000);
     EXPECT_GT(pushOuts, 100);
+    EXPECT_GT(wedges, 20);
 }
 
 }  // namespace

@@ -93,8 +93,10 @@ class StraightforwardHits {
     }
 
     // Moves the centre out of every box that holds it, testing all six faces
-    // of every block with no bound first, in rounds as the cached step does.
+    // of every block with no bound first, in rounds as the cached step does;
+    // a centre the rounds leave inside a box is moved clear of all of them.
     void pushOut(Ball& ball, const SceneList& pieces) {
+        const Point3 start = ball.center();
         for (int round = 0; round < kMaxPushOutRounds; ++round) {
             bool moved = false;
             for (const Block* block : collisionBlocks(pieces)) {
@@ -107,6 +109,13 @@ class StraightforwardHits {
                 return;
             }
         }
+        std::vector<GrownBox> boxes;
+        for (const Block* block : collisionBlocks(pieces)) {
+            boxes.push_back(straightforwardBox(*block, ball.radius));
+        }
+        std::vector<const GrownBox*> all;
+        for (const GrownBox& box : boxes) all.push_back(&box);
+        wedges += pushClearOfBoxes(all, start, ball);
     }
 
     // The simulation step with the push-out and the hit tests above.
@@ -148,10 +157,11 @@ class StraightforwardHits {
         nearest.erase(&curve);
     }
 
-    // How many bounces resolveHit has made, and how many times pushOut has
-    // moved the ball out of a box.
+    // How many bounces resolveHit has made, how many times pushOut has moved
+    // the ball out of a box, and how many steps it found the ball wedged.
     int bounces = 0;
     int pushOuts = 0;
+    int wedges = 0;
 
   private:
     float blockHit(const Block& block, const Ball& ball) {
