@@ -17,7 +17,9 @@ export const kDesktop = {viewport: {width: 1000, height: 700}, deviceScaleFactor
 export const kPhone = {
   viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
 };
-const kCanvasSize = 600;  // the program's window, in canvas pixels
+const kCanvasSize = 600;  // the program's window, in its own pixels
+// The canvas's drawing buffer has this many pixels to a CSS pixel at most.
+const kMostDevicePixels = 3;
 const kPhoneCanvasLeast = 340;  // CSS pixels
 const kCommandKeys = 'WSADEZXPORHQ';
 const kLeastButton = 44;  // CSS pixels, a fingertip
@@ -146,16 +148,51 @@ export class ToyPage {
           `"${state}", its status "${status}"${toy.firstError()}`);
     }
     const box = await page.locator('#toy').boundingBox();
-    const problem = await toy.layoutProblem(box);
+    const problem = await toy.layoutProblem(box) || await toy.bufferProblem();
     if (problem) {
       await toy.close();
       throw new Error(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
     }
-    toy.left = box.x;
-    toy.top = box.y;
-    toy.scale = box.width / kCanvasSize;
+    toy.place(box);
     if (!device.hasTouch) await toy.move(500, 500);
     return toy;
+  }
+
+  // Where the canvas shows on the page, from its bounding box.
+  place(box) {
+    this.left = box.x;
+    this.top = box.y;
+    this.scale = box.width / kCanvasSize;
+  }
+
+  // What is wrong with the canvas's drawing buffer, or "": it is square and
+  // as many pixels across as the canvas shows device pixels (its CSS width
+  // times the ratio, within the pixel that the browser's own rounding may
+  // take), at most kMostDevicePixels to a CSS pixel.
+  async bufferProblem() {
+    const shown = await this.page.evaluate(() => {
+      const toy = document.getElementById('toy');
+      return {width: toy.width, height: toy.height, css: toy.getBoundingClientRect().width,
+        ratio: window.devicePixelRatio};
+    });
+    const across = shown.css * Math.min(shown.ratio, kMostDevicePixels);
+    if (Math.abs(shown.width - across) <= 1 && shown.height === shown.width) return '';
+    return `the drawing buffer is ${shown.width}x${shown.height} for a canvas of ${shown.css} ` +
+        `CSS pixels at ${shown.ratio} device pixels each, not ${Math.round(across)} square`;
+  }
+
+  // The phone turned on its side, or back upright: the screen's width and
+  // height swap. Resolves to "" once the drawing buffer has followed the
+  // canvas to its new size, else to what it is.
+  async turn() {
+    const {width, height} = this.page.viewportSize();
+    const before = await this.page.evaluate(() => document.getElementById('toy').width);
+    await this.page.setViewportSize({width: height, height: width});
+    const followed = await eventually(async () => await this.bufferProblem() === '' &&
+        await this.page.evaluate(() => document.getElementById('toy').width) !== before, 10);
+    this.place(await this.page.locator('#toy').boundingBox());
+    if (followed) return '';
+    return `turned to ${height}x${width}, ${await this.bufferProblem() || 'the buffer kept its size'}`;
   }
 
   // Waits until the toy draws or fails to start; true if it runs.
@@ -304,25 +341,28 @@ export class ToyPage {
     await this.page.keyboard.up(letter);
   }
 
-  // The canvas as the page shows it (on its white background): a copy onto a
-  // 2-D canvas read with getImageData, passed over as base64.
-  async capture() {
-    const encoded = await this.page.evaluate(() => {
+  // The canvas as the page shows it (on its white background), shrunk to the
+  // program's 600 by 600 pixels, or with `buffer` every pixel of its drawing
+  // buffer: a copy onto a 2-D canvas read with getImageData, passed over as
+  // base64.
+  async capture({buffer = false} = {}) {
+    const encoded = await this.page.evaluate(([size, whole]) => {
       const toy = document.getElementById('toy');
       const copy = window.scenarioCopy ??= document.createElement('canvas');
-      copy.width = toy.width;
-      copy.height = toy.height;
+      copy.width = whole ? toy.width : size;
+      copy.height = whole ? toy.height : size;
       const g = copy.getContext('2d', {willReadFrequently: true});
       g.fillStyle = '#fff';
       g.fillRect(0, 0, copy.width, copy.height);
-      g.drawImage(toy, 0, 0);
+      g.imageSmoothingQuality = 'high';
+      g.drawImage(toy, 0, 0, copy.width, copy.height);
       const rgba = g.getImageData(0, 0, copy.width, copy.height).data;
       let text = '';
       for (let i = 0; i < rgba.length; i += 0x8000) {
         text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
       }
       return {width: copy.width, height: copy.height, data: btoa(text)};
-    });
+    }, [kCanvasSize, buffer]);
     const rgba = Buffer.from(encoded.data, 'base64');
     const rgb = new Uint8Array(encoded.width * encoded.height * 3);
     for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) {
