@@ -3,7 +3,9 @@
 // Plays a scenario (the demo course by default) in the browser build of the
 // toy, as the browser tests do, and saves a picture of the whole page: the
 // README's picture of the toy in a browser tab. With BALLCOURSE_DEVICE=phone
-// the page is on a phone in portrait, as the phone scenarios play it:
+// the page is on a phone in portrait, as the phone scenarios play it, and
+// the picture has the phone's own pixels, three to a CSS pixel, the canvas
+// drawn at 1,122 by 1,122:
 //   node scripts/browser_screenshot.mjs docs/ballcourse-phone.png \
 //       tests/scenarios/phone/touch_and_buttons.scenario 22
 // The picture is taken at the scenario's snapshot, or after the step on
@@ -38,7 +40,7 @@ try {
     if (step.kind === 'snapshot' || step.line >= lastLine) break;
   }
   if (!phone) await toy.page.setViewportSize({width: 1160, height: 632});
-  await toy.page.screenshot({path: out, scale: 'css'});
+  await toy.page.screenshot({path: out, scale: phone ? 'device' : 'css'});
   await toy.close();
 } finally {
   await browser.close();

@@ -88,9 +88,10 @@ void glutInitWindowSize(int width, int height) {
 int glutCreateWindow(const char* title) {
     const int id = web::createTopWindow(initialWidth, initialHeight);
     if (id == 0) return 0;
-    ballcourse_page_open(initialWidth, initialHeight);
+    const int across = ballcourse_page_open(initialWidth, initialHeight);
     ballcourse_page_set_title(title);
     web::openRenderer("#toy", initialWidth, initialHeight);
+    web::sizeDrawingBuffer(across);
     ballcourse_page_request_frame();
     return id;
 }

@@ -4,8 +4,11 @@
 #pragma once
 
 extern "C" {
-// Sizes the canvas and starts delivering its pointer and key events.
-void ballcourse_page_open(int width, int height);
+// Sizes the canvas to the program's width by height and starts delivering
+// its pointer and key events, in those pixels. Returns the device pixels the
+// canvas shows across, for its drawing buffer; later changes come through
+// ballcourse_canvas_shown.
+int ballcourse_page_open(int width, int height);
 void ballcourse_page_set_title(const char* title);
 // One animation frame, at most one pending: ballcourse_animation_frame runs in it.
 void ballcourse_page_request_frame();

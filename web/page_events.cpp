@@ -5,7 +5,10 @@
 // the release) until every button is up; coordinates are the window's own.
 // The page's command buttons have no place on the canvas: their keys go to
 // the top-level window, as a key typed over it would.
-// Animation frames run the reshapes and displays that are due.
+// Animation frames run the reshapes and displays that are due. When the
+// canvas comes to show at another size in device pixels, its drawing buffer
+// follows and every window is drawn again; the windows keep their size in
+// the program's pixels, so no window is reshaped.
 #include <GL/freeglut.h>
 #include <emscripten.h>
 
@@ -80,6 +83,15 @@ EMSCRIPTEN_KEEPALIVE int ballcourse_animation_frame() {
     }
     web::flushDrawing();  // for a display that does not swap
     return drewTop;
+}
+
+// The canvas shows `across` device pixels wide now. Returns 1 when its
+// drawing buffer was resized, and so cleared: every window is then due to
+// be drawn, which the page does at once, before it shows the buffer.
+EMSCRIPTEN_KEEPALIVE int ballcourse_canvas_shown(int across) {
+    if (!web::sizeDrawingBuffer(across)) return 0;
+    for (web::GlutWindow* window : web::windowsInDrawingOrder()) window->needsDisplay = true;
+    return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_button(int button, int down, int x, int y) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The page's side of the browser platform layer: it turns the canvas's
 // pointer, touch and key events, the command buttons, timers and animation
-// frames into calls of the layer's exported C functions, and ends the toy
-// cleanly when it exits.
+// frames into calls of the layer's exported C functions, sizes the canvas's
+// drawing buffer to the screen's own pixels, and ends the toy cleanly when it
+// exits.
 //
 // Reproduced: GLUT's event delivery as the desktop gives it: keys go to the
 // window under the pointer; a button held keeps sending motion to the window
@@ -17,7 +18,16 @@
 //     either lifts; the rest of that touch sends nothing, so the turned piece
 //     stays where it was turned.
 // The browser's compatibility mouse events for a touch are cancelled at the
-// touch's pointerdown, so no tap arrives twice.
+// touch's pointerdown, so no tap arrives twice. Positions arrive in the
+// program's pixels, whatever size the canvas shows at and however many
+// pixels its drawing buffer has.
+// The drawing buffer is as many pixels across as the canvas shows device
+// pixels (at most kMostDevicePixels to a CSS pixel): exactly, where a
+// ResizeObserver reports the device-pixel-content-box, else the CSS width
+// times devicePixelRatio, rounded. It follows the canvas when either
+// changes: the observer reports a new device-pixel size whether the CSS size
+// or the ratio changed; without it, a media query on the ratio says when the
+// ratio alone changed (page zoom, another screen).
 // Not reproduced: special keys (arrows, function keys), which the toy does
 // not use, and keys typed with Ctrl, Alt or Meta, left to the browser. The
 // mouse's back and forward buttons are not GLUT's: they reach the toy as
@@ -33,6 +43,9 @@ mergeInto(LibraryManager.library, {
     listeners: [],
     touch: null,     // the touch under way: {fingers, pair, turning}, or null
     held: {},        // command buttons held, by key: their repeat timer or 0
+    width: 0,        // the program's window, in its pixels
+    height: 0,
+    observer: null,  // the ResizeObserver the drawing buffer follows, or null
 
     // A finger that moves less than this, in CSS pixels, still taps.
     kTapSlop: 10,
@@ -41,6 +54,9 @@ mergeInto(LibraryManager.library, {
     kRepeatDelayMs: 660,
     kRepeatIntervalMs: 40,
     kRepeatingKeys: 'zx',
+    // More device pixels to a CSS pixel than this cost more fill than they
+    // show on a phone's screen.
+    kMostDevicePixels: 3,
 
     // Runs a call into the program. exit() inside it throws ExitStatus: the
     // main loop kept the runtime alive, so the exit is finished here, where
@@ -66,6 +82,7 @@ mergeInto(LibraryManager.library, {
       Object.keys(BallcoursePage.held).forEach(function(k) { clearTimeout(BallcoursePage.held[k]); });
       BallcoursePage.held = {};
       BallcoursePage.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
+      if (BallcoursePage.observer) BallcoursePage.observer.disconnect();
       runtimeKeepalivePop();
       try {
         exit(status);  // runs the exit handlers, then Module.onExit
@@ -79,14 +96,73 @@ mergeInto(LibraryManager.library, {
       BallcoursePage.listeners.push([target, type, handler, options]);
     },
 
-    // Canvas pixel of a pointer event, rows from the top.
+    // The program's pixel under a pointer event, rows from the top.
     canvasPixel: function(event) {
-      var canvas = Module['canvas'];
-      var box = canvas.getBoundingClientRect();
-      var x = (event.clientX - box.left) * canvas.width / box.width;
-      var y = (event.clientY - box.top) * canvas.height / box.height;
+      var page = BallcoursePage;
+      var box = Module['canvas'].getBoundingClientRect();
+      var x = (event.clientX - box.left) * page.width / box.width;
+      var y = (event.clientY - box.top) * page.height / box.height;
       return {x: Math.floor(x), y: Math.floor(y),
-              inside: x >= 0 && y >= 0 && x < canvas.width && y < canvas.height};
+              inside: x >= 0 && y >= 0 && x < page.width && y < page.height};
+    },
+
+    // Draws what is due; the page learns of each drawing of the main window
+    // and what it cost.
+    drawFrame: function() {
+      var start = performance.now();
+      var drewMain = _ballcourse_animation_frame();
+      if (drewMain && Module['onFrame']) Module['onFrame'](performance.now() - start);
+    },
+
+    // The drawing buffer's pixels across for a canvas `cssWidth` CSS pixels
+    // wide that covers `exact` device pixels (0: not reported). An exact size
+    // more than a pixel away from the CSS size times the ratio is of another
+    // ratio, and not taken: Chromium's device emulation reports the real
+    // screen's device pixels beside the emulated screen's ratio.
+    bufferAcross: function(cssWidth, exact) {
+      var ratio = window.devicePixelRatio || 1;
+      var most = BallcoursePage.kMostDevicePixels;
+      if (exact > 0 && ratio <= most && Math.abs(exact - cssWidth * ratio) <= 1) return exact;
+      return Math.round(cssWidth * Math.min(ratio, most));
+    },
+
+    // The canvas covers other device pixels: the buffer follows, and is drawn
+    // again at once, since resizing cleared it and the page is about to show
+    // it.
+    shownAt: function(across) {
+      BallcoursePage.dispatch(function() {
+        if (_ballcourse_canvas_shown(across)) BallcoursePage.drawFrame();
+      });
+    },
+
+    followCanvas: function(canvas) {
+      var page = BallcoursePage;
+      if (typeof ResizeObserver === 'undefined') return;  // the size at the start stays
+      page.observer = new ResizeObserver(function(entries) {
+        var entry = entries[entries.length - 1];
+        var device = entry.devicePixelContentBoxSize;
+        page.shownAt(page.bufferAcross(entry.contentRect.width, device ? device[0].inlineSize : 0));
+      });
+      try {
+        page.observer.observe(canvas, {box: 'device-pixel-content-box'});
+      } catch (e) {
+        page.observer.observe(canvas);
+        page.watchRatio(canvas);
+      }
+    },
+
+    // Without device pixels from the observer, a change of ratio alone
+    // resizes nothing it sees; a query for the ratio now stops matching.
+    watchRatio: function(canvas) {
+      var page = BallcoursePage;
+      var query = window.matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
+      var changed = function() {
+        query.removeListener(changed);
+        if (page.ended) return;
+        page.shownAt(page.bufferAcross(canvas.getBoundingClientRect().width, 0));
+        page.watchRatio(canvas);
+      };
+      query.addListener(changed);
     },
 
     // The byte GLUT's keyboard callback gets, or -1 for a key it does not report.
@@ -179,8 +255,8 @@ mergeInto(LibraryManager.library, {
     // A command button's key to the main window, reported at the pointer's
     // last place on the canvas, or its middle.
     commandKey: function(key, down) {
-      var canvas = Module['canvas'];
-      var p = BallcoursePage.pointer || {x: canvas.width >> 1, y: canvas.height >> 1};
+      var page = BallcoursePage;
+      var p = page.pointer || {x: page.width >> 1, y: page.height >> 1};
       BallcoursePage.dispatch(function() { _ballcourse_command_key(key.charCodeAt(0), down, p.x, p.y); });
     },
 
@@ -306,9 +382,12 @@ mergeInto(LibraryManager.library, {
       page.listen(window, 'keydown', key(1));
       page.listen(window, 'keyup', key(0));
 
-      // Leaving or reloading with pieces on the course asks first.
+      page.followCanvas(canvas);
+
+      // Leaving or reloading with pieces on the course asks first; a toy
+      // that ended or stopped with an error has no course to keep.
       page.listen(window, 'beforeunload', function(e) {
-        if (page.ended || _ballcourse_course_pieces() === 0) return;
+        if (page.ended || ABORT || _ballcourse_course_pieces() === 0) return;
         e.preventDefault();
         e.returnValue = '';
       });
@@ -317,10 +396,12 @@ mergeInto(LibraryManager.library, {
 
   ballcourse_page_open__deps: ['$BallcoursePage'],
   ballcourse_page_open: function(width, height) {
+    var page = BallcoursePage;
     var canvas = Module['canvas'];
-    canvas.width = width;
-    canvas.height = height;
-    BallcoursePage.install();
+    canvas.width = page.width = width;
+    canvas.height = page.height = height;
+    page.install();
+    return page.bufferAcross(canvas.getBoundingClientRect().width, 0);
   },
 
   ballcourse_page_set_title: function(title) {
@@ -333,12 +414,7 @@ mergeInto(LibraryManager.library, {
     if (page.frame || page.ended) return;
     page.frame = requestAnimationFrame(function() {
       page.frame = 0;
-      page.dispatch(function() {
-        var start = performance.now();
-        var drewMain = _ballcourse_animation_frame();
-        // The page learns of each drawing of the main window and what it cost.
-        if (drewMain && Module['onFrame']) Module['onFrame'](performance.now() - start);
-      });
+      page.dispatch(page.drawFrame);
     });
   },
 

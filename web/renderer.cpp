@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace web {
@@ -85,7 +86,12 @@ struct Program {
 };
 
 Program program;
+std::string canvasSelector;
+int canvasWidth = 0;  // the program's pixels
 int canvasHeight = 0;
+// Drawing-buffer pixels per program pixel: the one scale between the
+// program's rectangles and what WebGL is sent.
+double bufferScale = 1.0;
 bool instancing = false;  // the browser draws instances (ANGLE_instanced_arrays)
 GLuint instanceBuffer = 0;
 
@@ -214,16 +220,32 @@ void lightingOf(const GlState& gl, LightingUniforms& u) {
     u.alpha = mat.diffuse[3];
 }
 
-// Window rectangles count rows from the top; GL counts from the bottom.
-int bottomOf(const CanvasRect& rect) {
-    return canvasHeight - rect.top - rect.height;
+// An edge in the program's pixels from the canvas's left or top, in buffer
+// pixels. Edges are rounded, not sizes, so that neighbouring windows share
+// their edge with no gap or overlap.
+int bufferEdge(int edge) {
+    return static_cast<int>(std::lround(edge * bufferScale));
+}
+
+// The box GL takes, in buffer pixels with rows from the bottom, of a
+// rectangle in the program's pixels with rows from the top.
+void glBox(int left, int top, int width, int height, GLint box[4]) {
+    const int x0 = bufferEdge(left), x1 = bufferEdge(left + width);
+    const int y0 = bufferEdge(top), y1 = bufferEdge(top + height);
+    box[0] = x0;
+    box[1] = bufferEdge(canvasHeight) - y1;
+    box[2] = x1 - x0;
+    box[3] = y1 - y0;
 }
 
 void scissorBox(const CanvasRect& rect, GLint box[4]) {
-    box[0] = rect.left;
-    box[1] = bottomOf(rect);
-    box[2] = rect.width;
-    box[3] = rect.height;
+    glBox(rect.left, rect.top, rect.width, rect.height, box);
+}
+
+// A window's viewport counts rows from the window's bottom edge.
+void viewportBox(const GlState& gl, const CanvasRect& rect, GLint box[4]) {
+    const int* v = gl.viewport;
+    glBox(rect.left + v[0], rect.top + rect.height - v[1] - v[3], v[2], v[3], box);
 }
 
 template <typename T>
@@ -357,8 +379,9 @@ bool openRenderer(const char* selector, int width, int height) {
         emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
         return false;
     }
+    canvasSelector = selector;
+    canvasWidth = width;
     canvasHeight = height;
-    (void)width;
     emscripten_glDepthFunc(GL_LESS);
     // Every clear and draw stays within its window's rectangle.
     emscripten_glEnable(GL_SCISSOR_TEST);
@@ -366,6 +389,15 @@ bool openRenderer(const char* selector, int width, int height) {
     instancing = emscripten_webgl_enable_ANGLE_instanced_arrays(context) == EM_TRUE;
     if (instancing) emscripten_glGenBuffers(1, &instanceBuffer);
     pointInstanceAttributes(false);
+    return true;
+}
+
+bool sizeDrawingBuffer(int across) {
+    if (across < 1 || canvasWidth < 1 || across == bufferEdge(canvasWidth)) return false;
+    flush();  // the draws held back belong to the buffer as it was
+    bufferScale = static_cast<double>(across) / canvasWidth;
+    emscripten_set_canvas_element_size(canvasSelector.c_str(), bufferEdge(canvasWidth),
+                                       bufferEdge(canvasHeight));
     return true;
 }
 
@@ -414,10 +446,7 @@ void drawMesh(const GlState& gl, const CanvasRect& rect, const GpuMesh& mesh) {
     state.mesh = mesh.buffer;
     state.vertexCount = mesh.vertexCount;
     scissorBox(rect, state.scissor);
-    state.viewport[0] = rect.left + gl.viewport[0];
-    state.viewport[1] = bottomOf(rect) + gl.viewport[1];
-    state.viewport[2] = gl.viewport[2];
-    state.viewport[3] = gl.viewport[3];
+    viewportBox(gl, rect, state.viewport);
     state.depthTest = gl.depthTest ? 1 : 0;
     std::memcpy(state.projection, gl.projection.top(), sizeof state.projection);
     lightingOf(gl, state.lighting);

@@ -2,6 +2,9 @@
 // Draws the fixed-function pictures of every window into the page's one
 // WebGL canvas: each window is a rectangle of the canvas, and each draw or
 // clear is scissored to its rectangle, as a desktop window clips to itself.
+// The canvas's drawing buffer has the screen's own pixels, which may be more
+// than the program's: the program's rectangles are scaled to it where they
+// are sent to WebGL, and nowhere else.
 //
 // Reproduced: OpenGL's per-vertex lighting with light 0 (ambient, diffuse
 // and specular terms, a positional or directional light, the infinite
@@ -18,7 +21,8 @@
 
 namespace web {
 
-// A window's rectangle in canvas pixels, from the canvas's top-left corner.
+// A window's rectangle in the program's pixels, from the canvas's top-left
+// corner.
 struct CanvasRect {
     int left;
     int top;
@@ -32,10 +36,16 @@ struct GpuMesh {
     int vertexCount = 0;
 };
 
-// Opens WebGL on the canvas matching `selector` (e.g. "#toy"), keeping its
-// drawing buffer between frames so the page can read it at any time. False
-// when the browser gives no WebGL context.
+// Opens WebGL on the canvas matching `selector` (e.g. "#toy"), of the
+// program's width by height, keeping its drawing buffer between frames so
+// the page can read it at any time. False when the browser gives no WebGL
+// context.
 bool openRenderer(const char* selector, int canvasWidth, int canvasHeight);
+
+// Sizes the drawing buffer to `across` pixels for the program's width, and
+// as many down its height at the same scale; what was drawn is cleared.
+// False, and nothing changed, when that is its size already or `across` < 1.
+bool sizeDrawingBuffer(int across);
 
 // Uploads a triangle list: 3 floats of position and 3 of normal per vertex.
 GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>& normals);

@@ -3,9 +3,12 @@
 //   - the first frame: milliseconds from the start of the page's load to the
 //     first drawing of the main window (the page's data-toy turning
 //     "running"), each load in a fresh browser with a fresh profile, on a
-//     desktop's window and on an emulated phone (390 by 844, device scale 3,
-//     touch);
-//   - frames with the ball alone, then with 100 blocks and 100 curves put on
+//     desktop's window and on an emulated phone (390 by 844, touch) at device
+//     scale 3, where the canvas's drawing buffer is 1,122 pixels square, at
+//     scale 2 (748, what a cap of two device pixels to a CSS pixel would
+//     draw on that phone) and at scale 1 (374);
+//   - on the desktop and on both phones, frames with the ball alone, then
+//     with 100 blocks and 100 curves put on
 //     the canvas by real pointer input (palette presses, moves, drops): the
 //     main window's drawings a second (Module.onFrame calls), the toy's ticks
 //     a second (its 20 ms timers that fired), the CPU time of
@@ -18,7 +21,8 @@
 // Usage: node measure_page.js --site DIR --out DIR [--chromium PATH]
 //          [--loads N] [--seconds S]
 // Needs playwright-core on NODE_PATH. Prints the figures and writes them to
-// OUT/page.json, with a screenshot of the 200-piece course, OUT/course200.png.
+// OUT/page.json (the phones' under "phone"), with screenshots of the
+// 200-piece course, OUT/course200.png and OUT/course200-phone-scale3.png.
 'use strict';
 
 const fs = require('fs');
@@ -61,10 +65,12 @@ const kTypes = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
   '.png': 'image/png', '.webmanifest': 'application/manifest+json',
 };
-// The emulated phone of the first-frame figure, as the browser tests have it.
-const kPhone = {
-  viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
-};
+const kDesktop = {viewport: {width: 1000, height: 700}};
+// The emulated phone, as the browser tests have it, at its own device scale
+// and at 2 and 1.
+const kPhones = [1, 2, 3].map((deviceScaleFactor) => ({
+  viewport: {width: 390, height: 844}, deviceScaleFactor, isMobile: true, hasTouch: true,
+}));
 
 // Serves `dir` on 127.0.0.1, uncompressed, nothing cached; resolves to the server.
 function serve(dir) {
@@ -125,7 +131,7 @@ function instrumentPage() {
   requestAnimationFrame(animationFrame);
 }
 
-async function launch(options, device = {viewport: {width: 1000, height: 700}}) {
+async function launch(options, device = kDesktop) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ballcourse-measure-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: options.chromium,
@@ -280,20 +286,18 @@ async function measureFrames(page, session, profile, seconds) {
   };
 }
 
-// A left press at canvas pixel (x, y), the pointer moved there first.
+// A left press at the program's pixel (x, y) of the canvas at `box`, the
+// pointer moved there first.
 async function pressAt(page, box, x, y, steps) {
-  await page.mouse.move(box.x + x, box.y + y, {steps});
+  const scale = box.width / kCanvasSize;
+  await page.mouse.move(box.x + x * scale, box.y + y * scale, {steps});
   await page.mouse.down();
   await page.mouse.up();
 }
 
 // 100 blocks and 100 curves, alternately, each taken from its palette, carried
 // across the canvas and dropped on the next place of the grid.
-async function buildCourse(page) {
-  const box = await page.locator('#toy').boundingBox();
-  if (Math.round(box.width) !== kCanvasSize || Math.round(box.height) !== kCanvasSize) {
-    throw new Error(`the canvas is ${box.width} by ${box.height}, not ${kCanvasSize}`);
-  }
+async function buildCourse(page, box) {
   let placed = 0;
   for (let row = 0; row < kRows; ++row) {
     for (let column = 0; column < kColumns; ++column) {
@@ -323,22 +327,40 @@ async function measureFirstFrames(options, url, device) {
           max: Math.max(...samples)};
 }
 
-async function measureCourse(options, url) {
-  const browser = await launch(options);
+// The canvas's place on the page, and its drawing buffer's size.
+async function canvasOf(page) {
+  const box = await page.locator('#toy').boundingBox();
+  const buffer = await page.evaluate(() => {
+    const toy = document.getElementById('toy');
+    return {width: toy.width, height: toy.height};
+  });
+  return {box, buffer};
+}
+
+// The ball alone, then the 200 pieces, on `device`; the course's screenshot
+// goes to OUT/`picture`.
+async function measureCourse(options, url, device, picture) {
+  const browser = await launch(options, device);
   try {
     const {page, errors} = await openToy(browser.context, url);
+    const {box, buffer} = await canvasOf(page);
+    if (device === kDesktop && (Math.round(box.width) !== kCanvasSize ||
+                                Math.round(box.height) !== kCanvasSize)) {
+      throw new Error(`the canvas is ${box.width} by ${box.height}, not ${kCanvasSize}`);
+    }
     const session = await browser.context.newCDPSession(page);
     await session.send('Performance.enable');
     await page.evaluate(() => window.__probe.wrapOnFrame());
     // The toy settles (start-up work, shader compiles) before anything counts.
     await page.waitForTimeout(1000);
     const ballAlone = await measureFrames(page, session, browser.profile, options.seconds);
-    const placed = await buildCourse(page);
-    // The pointer rests off the canvas, so that no motion reaches the toy.
-    await page.mouse.move(800, 650);
+    const placed = await buildCourse(page, box);
+    // The pointer rests below the canvas, so that no motion reaches the toy.
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height + 40);
     await page.waitForTimeout(1000);
     const course = await measureFrames(page, session, browser.profile, options.seconds);
-    await page.locator('#toy').screenshot({path: path.join(options.out, 'course200.png')});
+    course.buffer = buffer;
+    await page.locator('#toy').screenshot({path: path.join(options.out, picture)});
     checkErrors(errors);
     const state = await page.evaluate(() => document.body.dataset.toy);
     if (state !== 'running') throw new Error(`the toy is ${state} after the course`);
@@ -365,12 +387,17 @@ function print(results) {
   const f = (value, digits = 1) => value.toFixed(digits);
   const lines = [];
   const first = results.firstFrame;
-  for (const [where, m] of [['', first], [' on the phone', results.phoneFirstFrame]]) {
+  const phones = [1, 2, 3].map((scale) => [`on the phone at scale ${scale}`,
+    results.phone[`scale${scale}`]]);
+  for (const [where, m] of [['', first], ...phones.map(([w, p]) => [` ${w}`, p.firstFrame])]) {
     lines.push(`First frame after the load starts${where}: median ${f(m.median, 0)} ms ` +
                `(${m.samples.length} fresh loads, ${f(m.min, 0)} to ${f(m.max, 0)} ms)`);
   }
-  for (const [label, m] of [['Ball alone', results.ballAlone],
-                            [`${results.course.pieces} pieces`, results.course]]) {
+  const courses = [['', results]].concat(phones.map(([w, p]) => [` ${w}`, p]));
+  for (const [label, m] of courses.flatMap(([where, r]) => [
+    [`Ball alone${where}`, r.ballAlone],
+    [`${r.course.pieces} pieces${where} (buffer ${r.course.buffer.width}x` +
+     `${r.course.buffer.height})`, r.course]])) {
     lines.push(`${label}: ${f(m.drawingsPerSecond)} drawings/s, ${f(m.ticksPerSecond)} ticks/s ` +
                `over ${f(m.seconds)} s; ` +
                `CPU per drawing median ${f(m.cpuMsMedian, 2)} ms, mean ${f(m.cpuMsMean, 2)}, ` +
@@ -401,8 +428,17 @@ async function main() {
   try {
     const results = {site: siteSize(options.site)};
     results.firstFrame = await measureFirstFrames(options, url);
-    results.phoneFirstFrame = await measureFirstFrames(options, url, kPhone);
-    Object.assign(results, await measureCourse(options, url));
+    results.phone = {};
+    for (const phone of kPhones) {
+      const scale = phone.deviceScaleFactor;
+      results.phone[`scale${scale}`] = {
+        firstFrame: await measureFirstFrames(options, url, phone),
+        ...await measureCourse(options, url, phone, `course200-phone-scale${scale}.png`),
+      };
+    }
+    // The phone at its own scale, as the summary reads it.
+    results.phoneFirstFrame = results.phone.scale3.firstFrame;
+    Object.assign(results, await measureCourse(options, url, kDesktop, 'course200.png'));
     fs.writeFileSync(path.join(options.out, 'page.json'), JSON.stringify(results, null, 2));
     print(results);
   } finally {

@@ -27,7 +27,7 @@ export const kExpectedHelp =
     'Q - quit\n';
 
 // The toy's words once it has ended by its own quit command.
-export const kEndedStatus = 'The toy has ended. Reload the page to start it again.';
+export const kEndedStatus = 'The toy has ended.';
 
 // How long an expectation is polled: a loaded machine or a cold shader cache
 // can hold a frame back for seconds, and a ball let go above a block comes
@@ -84,6 +84,7 @@ export class Player {
         return '';
       case 'buttonDown': await toy.buttonDown(step.key); return '';
       case 'buttonUp': await toy.buttonUp(step.key); return '';
+      case 'turn': return toy.turn();
       case 'step': return this.singleSteps(step.count);
       case 'stepUntilStill': return this.stepUntilStill();
       case 'expectBlob':

@@ -2,9 +2,9 @@
 // Reads the user scenarios of tests/scenarios/ (the format is described in
 // the README there): one step a line. The desktop driver reads the same
 // files with tests/e2e/scenario_format.h; the two must agree. The touch
-// screen's steps (tap, swipe, button, buttondown, buttonup) are the browser's
-// alone: the scenarios in tests/scenarios/phone/ use them, and only the
-// browser driver plays those.
+// screen's steps (tap, swipe, button, buttondown, buttonup, turn) are the
+// browser's alone: the scenarios in tests/scenarios/phone/ use them, and only
+// the browser driver plays those.
 
 export const kWindowSize = 600;
 // Half-side of the square a blob is looked for in, unless `within` says.
@@ -164,6 +164,8 @@ export function parseLine(raw, line) {
   } else if (verb === 'keydown' || verb === 'keyup' || verb === 'buttondown' || verb === 'buttonup') {
     step.kind = {keydown: 'keyDown', keyup: 'keyUp', buttondown: 'buttonDown', buttonup: 'buttonUp'}[verb];
     step.key = words.letter();
+  } else if (verb === 'turn') {
+    step.kind = 'turn';
   } else if (verb === 'step') {
     if (words.take('until')) {
       words.expect('still');

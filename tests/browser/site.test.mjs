@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The page as a site and an app, in headless Chromium: it installs, starts
-// again without its server after one visit, and is not left by accident;
-// and each build's service worker keeps every file of the site under a
-// version of that build's own.
+// again without its server after one visit, is not left by accident, and
+// starts again after Q from a button of its own; it draws the same picture
+// at twice the pixels; and each build's service worker keeps every file of
+// the site under a version of that build's own.
 //
 // Run by CTest (tests/browser/CMakeLists.txt), with the environment of
 // scenarios.test.mjs (BALLCOURSE_WEB_SITE, BALLCOURSE_NODE_MODULES,
@@ -16,6 +17,9 @@ import path from 'node:path';
 import {after, before, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 
+import {Player} from './player.mjs';
+import {parseScenario} from './scenario_format.mjs';
+import {compareFrames} from './scenario_picture.mjs';
 import {eventually, kDesktop, kPhone, launchChromium, serveSite, ToyPage} from './toy_page.mjs';
 
 const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
@@ -106,6 +110,61 @@ test('the back button does not leave the page, and leaving a course asks first',
         await toy.close();
         await server.close();
       }
+    });
+
+// Plays scenario steps given as text, each as written.
+async function play(toy, text) {
+  const player = new Player(toy, () => '');
+  for (const step of parseScenario(text)) assert.equal(await player.play(step), '', step.text);
+}
+
+test('"Start again" after Q brings the toy back with an empty course',
+    {timeout: kTestTimeoutMs}, async () => {
+      const server = await serveSite(site);
+      const toy = await ToyPage.open(browser, server.url, kDesktop);
+      try {
+        const {page} = toy;
+        let asked = '';
+        page.on('dialog', (dialog) => {
+          asked = dialog.type();
+          dialog.dismiss();
+        });
+        await play(toy, 'click 50 50\nclick 300 400\nkey q\nexpect ended\n');
+        assert.equal(await page.locator('#commands button:enabled').count(), 0);
+        await Promise.all([page.waitForEvent('load'),
+          page.getByRole('button', {name: 'Start again'}).click()]);
+        assert.ok(await toy.started(), `the toy did not start again${toy.firstError()}`);
+        assert.equal(asked, '', 'starting again asked before leaving');
+        await play(toy, 'expect palettes\nexpect no piece stays\n');
+      } finally {
+        await toy.close();
+        await server.close();
+      }
+    });
+
+test('at scale 2 the picture, shrunk back, is the scale-1 picture apart from its edges',
+    {timeout: kTestTimeoutMs}, async () => {
+      const kLevels = 8;  // as the comparison with the desktop allows
+      const server = await serveSite(site);
+      const pictures = [];
+      for (const deviceScaleFactor of [1, 2]) {
+        const toy = await ToyPage.open(browser, server.url, {...kDesktop, deviceScaleFactor});
+        // The ball held at its start, a block and a curve on the course.
+        await play(toy, 'key p\nkey r\nclick 50 50\nclick 300 400\nclick 50 150\n' +
+            'click 420 250\nexpect piece stays near 300 400\nexpect palettes\n');
+        pictures.push(await toy.capture());
+        await toy.close();
+      }
+      await server.close();
+      const [one, two] = pictures;
+      // An edge: a pixel of the scale-1 picture beside one of another colour.
+      const {mask: right} = compareFrames(one, {...one, rgb: one.rgb.subarray(3)}, kLevels);
+      const {mask: below} = compareFrames(one, {...one, rgb: one.rgb.subarray(3 * one.width)},
+          kLevels);
+      const edge = (i) => right[i] || right[i - 1] || below[i] || below[i - one.width];
+      const {mask} = compareFrames(one, two, kLevels);
+      const apart = mask.reduce((n, differs, i) => n + (differs && !edge(i) ? 1 : 0), 0);
+      assert.equal(apart, 0, `${apart} pixels away from the edges differ`);
     });
 
 // The site's worker, as the build writes it, with its version and files.

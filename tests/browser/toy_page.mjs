@@ -17,7 +17,9 @@ export const kDesktop = {viewport: {width: 1000, height: 700}, deviceScaleFactor
 export const kPhone = {
   viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
 };
-const kCanvasSize = 600;  // the program's window, in canvas pixels
+const kCanvasSize = 600;  // the program's window, in its own pixels
+// The canvas's drawing buffer has this many pixels to a CSS pixel at most.
+const kMostDevicePixels = 3;
 const kPhoneCanvasLeast = 340;  // CSS pixels
 const kCommandKeys = 'WSADEZXPORHQ';
 const kLeastButton = 44;  // CSS pixels, a fingertip
@@ -146,16 +148,46 @@ export class ToyPage {
           `"${state}", its status "${status}"${toy.firstError()}`);
     }
     const box = await page.locator('#toy').boundingBox();
-    const problem = await toy.layoutProblem(box);
+    const problem = await toy.layoutProblem(box) || await toy.bufferProblem();
     if (problem) {
       await toy.close();
       throw new Error(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
     }
-    toy.left = box.x;
-    toy.top = box.y;
-    toy.scale = box.width / kCanvasSize;
+    toy.place(box);
     if (!device.hasTouch) await toy.move(500, 500);
     return toy;
+  }
+
+  // Where the canvas shows on the page, from its bounding box.
+  place(box) {
+    [this.left, this.top, this.scale] = [box.x, box.y, box.width / kCanvasSize];
+  }
+
+  // What is wrong with the canvas's drawing buffer, or "": it is square and
+  // as many pixels across as the canvas shows device pixels (its CSS width
+  // times the ratio, within the pixel that the browser's own rounding may
+  // take), at most kMostDevicePixels to a CSS pixel.
+  async bufferProblem() {
+    const {width, height, css, ratio} = await this.page.evaluate(() => {
+      const toy = document.getElementById('toy');
+      return {width: toy.width, height: toy.height, css: toy.getBoundingClientRect().width,
+        ratio: window.devicePixelRatio};
+    });
+    const across = css * Math.min(ratio, kMostDevicePixels);
+    if (Math.abs(width - across) <= 1 && height === width) return '';
+    return `the drawing buffer is ${width}x${height} for a canvas of ${css} CSS pixels at ` +
+        `${ratio} device pixels each`;
+  }
+
+  // The phone turned on its side, or back upright: the screen's width and
+  // height swap. Resolves to "" once the drawing buffer has followed the
+  // canvas to its new size, else to what it is.
+  async turn() {
+    const {width, height} = this.page.viewportSize();
+    await this.page.setViewportSize({width: height, height: width});
+    await eventually(async () => await this.bufferProblem() === '', 10);
+    this.place(await this.page.locator('#toy').boundingBox());
+    return this.bufferProblem();
   }
 
   // Waits until the toy draws or fails to start; true if it runs.
@@ -304,25 +336,29 @@ export class ToyPage {
     await this.page.keyboard.up(letter);
   }
 
-  // The canvas as the page shows it (on its white background): a copy onto a
-  // 2-D canvas read with getImageData, passed over as base64.
+  // The canvas as the page shows it (on its white background), shrunk to the
+  // program's 600 by 600 pixels by taking the drawing buffer's pixel nearest
+  // each, so that no blend of two colours makes a third (the ball's red and
+  // the white would make the pieces' orange): a copy onto a 2-D canvas read
+  // with getImageData, passed over as base64.
   async capture() {
-    const encoded = await this.page.evaluate(() => {
+    const encoded = await this.page.evaluate((size) => {
       const toy = document.getElementById('toy');
       const copy = window.scenarioCopy ??= document.createElement('canvas');
-      copy.width = toy.width;
-      copy.height = toy.height;
+      copy.width = size;
+      copy.height = size;
       const g = copy.getContext('2d', {willReadFrequently: true});
       g.fillStyle = '#fff';
       g.fillRect(0, 0, copy.width, copy.height);
-      g.drawImage(toy, 0, 0);
+      g.imageSmoothingEnabled = false;
+      g.drawImage(toy, 0, 0, copy.width, copy.height);
       const rgba = g.getImageData(0, 0, copy.width, copy.height).data;
       let text = '';
       for (let i = 0; i < rgba.length; i += 0x8000) {
         text += String.fromCharCode.apply(null, rgba.subarray(i, i + 0x8000));
       }
       return {width: copy.width, height: copy.height, data: btoa(text)};
-    });
+    }, kCanvasSize);
     const rgba = Buffer.from(encoded.data, 'base64');
     const rgb = new Uint8Array(encoded.width * encoded.height * 3);
     for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) {
