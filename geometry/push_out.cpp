@@ -2,7 +2,9 @@
 #include "geometry/push_out.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 #include "geometry/grown_box.h"
 #include "scene/ball.h"
@@ -102,8 +104,8 @@ constexpr int kSearchSpheres = 32;
 // of the planes the centre left through.
 struct Exit {
     Point3 place;
-    double distance = HUGE_VAL;
-    Vector3 normals[2];
+    double distance = std::numeric_limits<double>::infinity();
+    std::array<Vector3, 2> normals;
     int normalCount = 0;
 };
 
@@ -173,7 +175,7 @@ void tryExit(WedgeSearch& search, const Point3& q, const Vector3* normals, int c
             return;
         }
     }
-    search.best = Exit{q, d, {normals[0], count > 1 ? normals[1] : Vector3()}, count};
+    search.best = Exit{q, d, {{normals[0], count > 1 ? normals[1] : Vector3()}}, count};
 }
 
 // Each plane's exit: the start moved along its normal to the margin in front.
@@ -227,7 +229,10 @@ void searchOutward(WedgeSearch& search) {
     for (int sphere = 1; sphere <= kSearchSpheres; ++sphere) {
         const double radius = search.reach * sphere / kSearchSpheres;
         for (int k = 0; k < 27; ++k) {
-            Vector3 direction(float(k % 3 - 1), float(k / 3 % 3 - 1), float(k / 9 - 1));
+            // The 3 by 3 by 3 grid's offsets -1, 0 and 1 along each axis.
+            const int dx = k % 3 - 1, dy = k / 3 % 3 - 1, dz = k / 9 - 1;
+            Vector3 direction(static_cast<float>(dx), static_cast<float>(dy),
+                              static_cast<float>(dz));
             if (isZero(direction)) {
                 continue;
             }
@@ -295,6 +300,6 @@ bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& s
         return true;
     }
     ball.setCenter(exit.place);
-    removeInwardVelocity(ball, exit.normals, exit.normalCount);
+    removeInwardVelocity(ball, exit.normals.data(), exit.normalCount);
     return true;
 }

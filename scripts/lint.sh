@@ -47,7 +47,7 @@ cppcheck_log="$build_dir/cppcheck.log"
     cppcheck --enable=warning,performance,portability --std=c++17 -I . --quiet \
         --template='{file}:{line}:{column}: {severity}: {message} [{id}]' "${folders[@]}"
     cppcheck --enable=warning,performance,portability --std=c++17 -I . -I web/include --quiet \
-        -D__EMSCRIPTEN__ --template='{file}:{line}:{column}: {severity}: {message} [{id}]' web
+        --inline-suppr -D__EMSCRIPTEN__ --template='{file}:{line}:{column}: {severity}: {message} [{id}]' web
 } 2>"$cppcheck_log"
 cppcheck_count=$(grep -c . "$cppcheck_log" || true)
 

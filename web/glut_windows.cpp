@@ -87,6 +87,7 @@ std::vector<GlutWindow*> windowsInDrawingOrder() {
     // Sub-windows are only ever created after their parent, so creation order
     // puts every parent first.
     std::vector<GlutWindow*> order;
+    order.reserve(windows.size());
     for (auto& window : windows) {
         order.push_back(window.get());
     }

@@ -97,7 +97,7 @@ EMSCRIPTEN_KEEPALIVE int ballcourse_canvas_shown(int across) {
 EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_button(int button, int down, int x, int y) {
     const int bit = 1 << button;
     web::GlutWindow* window = nullptr;
-    if (down) {
+    if (down != 0) {
         window = buttonsHeld != 0 ? web::findWindow(grabbedWindow) : web::windowAt(x, y);
         if (window == nullptr) return;
         grabbedWindow = window->id;
@@ -109,7 +109,7 @@ EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_button(int button, int down, int x, i
         if (buttonsHeld == 0) grabbedWindow = 0;
         if (window == nullptr) return;
     }
-    invoke(window, window->callbacks.mouse, button, down ? GLUT_DOWN : GLUT_UP,
+    invoke(window, window->callbacks.mouse, button, down != 0 ? GLUT_DOWN : GLUT_UP,
            x - window->rect.left, y - window->rect.top);
 }
 
@@ -131,7 +131,7 @@ EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_move(int x, int y) {
 EMSCRIPTEN_KEEPALIVE void ballcourse_key(int key, int down, int x, int y) {
     web::GlutWindow* window = web::windowAt(x, y);
     if (window == nullptr) return;
-    invoke(window, down ? window->callbacks.keyboard : window->callbacks.keyboardUp,
+    invoke(window, down != 0 ? window->callbacks.keyboard : window->callbacks.keyboardUp,
            static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);
 }
 
@@ -140,7 +140,7 @@ EMSCRIPTEN_KEEPALIVE void ballcourse_key(int key, int down, int x, int y) {
 EMSCRIPTEN_KEEPALIVE void ballcourse_command_key(int key, int down, int x, int y) {
     web::GlutWindow* window = web::topWindow();
     if (window == nullptr) return;
-    invoke(window, down ? window->callbacks.keyboard : window->callbacks.keyboardUp,
+    invoke(window, down != 0 ? window->callbacks.keyboard : window->callbacks.keyboardUp,
            static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);
 }
 

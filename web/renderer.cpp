@@ -269,7 +269,7 @@ void sendState(const DrawState& state) {
                               state.viewport[3]);
     }
     if (all || held.depthTest != state.depthTest) {
-        if (state.depthTest) {
+        if (state.depthTest != 0) {
             emscripten_glEnable(GL_DEPTH_TEST);
         } else {
             emscripten_glDisable(GL_DEPTH_TEST);
@@ -442,6 +442,7 @@ void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool de
 void drawMesh(const GlState& gl, const CanvasRect& rect, const GpuMesh& mesh) {
     if (program.id == 0 || mesh.vertexCount == 0) return;
     DrawState state;
+    // cppcheck-suppress memsetClassFloat ; an all-zero float is 0.0f in IEEE 754
     std::memset(&state, 0, sizeof state);  // padding too: states are compared bytewise
     state.mesh = mesh.buffer;
     state.vertexCount = mesh.vertexCount;
