@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/push_out.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <limits>
 
+#include "geometry/centre_moves.h"
 #include "geometry/grown_box.h"
 #include "scene/ball.h"
 
@@ -16,10 +14,6 @@ namespace {
 // doublings reach 4e6 world units, beyond the spacing at any coordinate a
 // piece can be carried to.
 constexpr int kMaxPushDoublings = 32;
-
-bool isZero(const Vector3& v) {
-    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
-}
 
 // The face that p is least deep behind, or -1 when p is in front of some face
 // (or a distance is not a number), or every face's normal is zero. Strict, so
@@ -40,209 +34,6 @@ int exitFace(const GrownBox& box, const Point3& p) {
         }
     }
     return exit;
-}
-
-// p moved `push` world units along n, each coordinate rounded once.
-Point3 movedAlong(const Point3& p, const Vector3& n, double push) {
-    return Point3(static_cast<float>(p.x + n.x * push), static_cast<float>(p.y + n.y * push),
-                  static_cast<float>(p.z + n.z * push));
-}
-
-// Takes away the part of the velocity along each normal that points in,
-// normal by normal; the step takes the new direction at its old length, as
-// after a bounce.
-void removeInwardVelocity(Ball& ball, const Vector3* normals, int count) {
-    Vector3 velocity = ball.velocityVector();
-    bool changed = false;
-    for (int i = 0; i < count; ++i) {
-        const double inward = velocity.dot(normals[i]);
-        if (inward < 0.0) {
-            velocity -= normals[i] * static_cast<float>(inward);
-            changed = true;
-        }
-    }
-    if (changed) {
-        ball.setHeading(velocity);
-    }
-}
-
-// Whether p is behind, or no more than `clearance` in front of, every face
-// plane of the box: at 0, whether the box holds p as the push-out reads it. A
-// NaN distance counts as in front, and a box with no face normal holds
-// nothing.
-bool withinAllFaces(const GrownBox& box, const Point3& p, float clearance) {
-    bool anyNormal = false;
-    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-        const Face& face = box.face(i);
-        if (!(face.signedDistance(p) <= clearance)) {
-            return false;
-        }
-        anyNormal = anyNormal || !isZero(face.normal());
-    }
-    return anyNormal;
-}
-
-// A wedged centre's exits. A place is clear of a box when it is more than
-// this in front of one of its faces: half the margin, so that an exit left
-// kPushOutMargin in front of its own planes passes whatever the rounding, and
-// a place the hit test would read as on a plane does not.
-constexpr float kClearance = static_cast<float>(kPushOutMargin / 2);
-// Two planes nearer parallel than this (the square of the sine of the angle
-// between their normals) meet far off or not at all: no edge between them.
-constexpr double kMinSineSquared = 1e-6;
-// The planes of this many boxes near the centre are tried as exits, those
-// holding it first: a funnel's two arms, a curve's overlapping members and a
-// block pressed into them, with some to spare. Every box near it still bars
-// the exits that land in it.
-constexpr int kMaxExitBoxes = 6;
-// The outward search tries 26 directions (to the faces, edges and corners of
-// a cube) on this many spheres out to the reach: at the ball's radius of
-// 0.05, a sphere every quarter of a radius.
-constexpr int kSearchSpheres = 32;
-
-// A place clear of every box, how far it lies from the start, and the normals
-// of the planes the centre left through.
-struct Exit {
-    Point3 place;
-    double distance = std::numeric_limits<double>::infinity();
-    std::array<Vector3, 2> normals;
-    int normalCount = 0;
-};
-
-struct WedgeSearch {
-    Point3 start;
-    double reach;
-    // The boxes that may hold a place within the reach of the start: every
-    // other one has the start farther than that in front of one of its faces.
-    std::vector<const GrownBox*> near;
-    std::vector<const Face*> planes;
-    // Per plane: whether it is the face of its box that the start is least
-    // deep behind (or, for a box that does not hold it, farthest in front of).
-    std::vector<bool> leading;
-    Exit best;
-};
-
-// The face with the largest signed distance of p, of those with a normal; -1
-// for none. Strict, so the earlier of equal faces wins: for a box that holds
-// p, the push-out's exit face.
-int leadingFace(const GrownBox& box, const Point3& p) {
-    int lead = -1;
-    float most = -HUGE_VALF;
-    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-        const float d = box.face(i).signedDistance(p);
-        if (d > most && !isZero(box.face(i).normal())) {
-            most = d;
-            lead = i;
-        }
-    }
-    return lead;
-}
-
-WedgeSearch searchAround(const std::vector<const GrownBox*>& boxes, const Point3& start,
-                         double reach) {
-    WedgeSearch search{start, reach, {}, {}, {}, {}};
-    const float nearBy = static_cast<float>(reach) + kClearance;
-    for (const GrownBox* box : boxes) {
-        if (withinAllFaces(*box, start, nearBy)) {
-            search.near.push_back(box);
-        }
-    }
-    // Those holding the start go first, in the course's order.
-    std::stable_partition(search.near.begin(), search.near.end(), [&start](const GrownBox* box) {
-        return withinAllFaces(*box, start, 0.0f);
-    });
-    const size_t exitBoxes = std::min(search.near.size(), size_t(kMaxExitBoxes));
-    for (size_t b = 0; b < exitBoxes; ++b) {
-        const int lead = leadingFace(*search.near[b], start);
-        for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-            if (!isZero(search.near[b]->face(i).normal())) {
-                search.planes.push_back(&search.near[b]->face(i));
-                search.leading.push_back(i == lead);
-            }
-        }
-    }
-    return search;
-}
-
-// Takes q if it is nearer than the best exit so far and clear of every box.
-void tryExit(WedgeSearch& search, const Point3& q, const Vector3* normals, int count) {
-    const double d = distance(q, search.start);
-    if (!(d < search.best.distance)) {
-        return;
-    }
-    for (const GrownBox* box : search.near) {
-        if (withinAllFaces(*box, q, kClearance)) {
-            return;
-        }
-    }
-    search.best = Exit{q, d, {{normals[0], count > 1 ? normals[1] : Vector3()}}, count};
-}
-
-// Each plane's exit: the start moved along its normal to the margin in front.
-void exitsThroughFaces(WedgeSearch& search, bool leadingOnly) {
-    for (size_t i = 0; i < search.planes.size(); ++i) {
-        if (leadingOnly && !search.leading[i]) {
-            continue;
-        }
-        const Face* face = search.planes[i];
-        const double push = kPushOutMargin - face->signedDistance(search.start);
-        if (std::fabs(push) <= search.reach) {
-            const Vector3 n = face->normal();
-            tryExit(search, movedAlong(search.start, n, push), &n, 1);
-        }
-    }
-}
-
-// Each pair of planes' exit: the point nearest the start on the line where
-// the planes, moved out by the margin, meet.
-void exitsThroughEdges(WedgeSearch& search, bool leadingOnly) {
-    const Point3& p = search.start;
-    for (size_t i = 0; i < search.planes.size(); ++i) {
-        for (size_t j = i + 1; j < search.planes.size(); ++j) {
-            if (leadingOnly && !(search.leading[i] && search.leading[j])) {
-                continue;
-            }
-            const Vector3 n[2] = {search.planes[i]->normal(), search.planes[j]->normal()};
-            const double c = n[0].dot(n[1]);
-            const double det = 1.0 - c * c;
-            if (!(det > kMinSineSquared)) {
-                continue;
-            }
-            // p + a·n0 + b·n1 lies the margin in front of both planes.
-            const double r0 = kPushOutMargin - search.planes[i]->signedDistance(p);
-            const double r1 = kPushOutMargin - search.planes[j]->signedDistance(p);
-            const double a = (r0 - c * r1) / det, b = (r1 - c * r0) / det;
-            if (!(a * a + b * b + 2.0 * a * b * c <= search.reach * search.reach)) {
-                continue;
-            }
-            const Point3 q(static_cast<float>(p.x + a * n[0].x + b * n[1].x),
-                           static_cast<float>(p.y + a * n[0].y + b * n[1].y),
-                           static_cast<float>(p.z + a * n[0].z + b * n[1].z));
-            tryExit(search, q, n, 2);
-        }
-    }
-}
-
-// Spheres of growing radius around the start, for a pocket no face or edge
-// leads out of; the first that has a clear place gives it.
-void searchOutward(WedgeSearch& search) {
-    for (int sphere = 1; sphere <= kSearchSpheres; ++sphere) {
-        const double radius = search.reach * sphere / kSearchSpheres;
-        for (int k = 0; k < 27; ++k) {
-            // The 3 by 3 by 3 grid's offsets -1, 0 and 1 along each axis.
-            const int dx = k % 3 - 1, dy = k / 3 % 3 - 1, dz = k / 9 - 1;
-            Vector3 direction(static_cast<float>(dx), static_cast<float>(dy),
-                              static_cast<float>(dz));
-            if (isZero(direction)) {
-                continue;
-            }
-            direction.normalize();
-            tryExit(search, movedAlong(search.start, direction, radius), &direction, 1);
-        }
-        if (search.best.normalCount > 0) {
-            return;
-        }
-    }
 }
 
 }  // namespace
@@ -266,40 +57,5 @@ bool pushOutOfBox(const GrownBox& box, Ball& ball) {
     }
     ball.setCenter(out);
     removeInwardVelocity(ball, &n, 1);
-    return true;
-}
-
-bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball) {
-    const Point3 p = ball.center();
-    if (std::none_of(boxes.begin(), boxes.end(),
-                     [&p](const GrownBox* box) { return withinAllFaces(*box, p, 0.0f); })) {
-        return false;
-    }
-    const double reach = kWedgeReachDiameters * 2.0 * double(ball.radius);
-    Exit exit;
-    if (reach > 0.0 && reach < HUGE_VAL) {
-        WedgeSearch search = searchAround(boxes, start, reach);
-        // First through the planes the start is on the way out of, box by box.
-        // In a funnel those are the arms' inner faces, which meet in the
-        // crease above the ball; the nearest way out over every plane may lie
-        // through the funnel's tip, below it.
-        exitsThroughFaces(search, true);
-        exitsThroughEdges(search, true);
-        if (search.best.normalCount == 0) {
-            exitsThroughFaces(search, false);
-            exitsThroughEdges(search, false);
-        }
-        if (search.best.normalCount == 0) {
-            searchOutward(search);
-        }
-        exit = search.best;
-    }
-    if (exit.normalCount == 0) {
-        ball.setCenter(start);
-        ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
-        return true;
-    }
-    ball.setCenter(exit.place);
-    removeInwardVelocity(ball, exit.normals.data(), exit.normalCount);
     return true;
 }

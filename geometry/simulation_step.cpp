@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "geometry/push_out.h"
+#include "geometry/wedge_exit.h"
 #include "scene/ball.h"
 
 namespace {

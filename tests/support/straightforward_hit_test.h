@@ -15,6 +15,7 @@
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "geometry/simulation_step.h"
+#include "geometry/wedge_exit.h"
 #include "scene/ball.h"
 #include "scene/block.h"
 #include "scene/curve.h"
