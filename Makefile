@@ -4,7 +4,9 @@
 #
 #   make build   configure and compile into $(BUILD_DIR)
 #   make test    check that every tracked C++ file is laid out as .clang-format
-#                says (make format-check); build, then run every test through
+#                says, and every JavaScript file as Prettier does
+#                (make format-check), and lint the JavaScript (make lint-js);
+#                build, then run every test through
 #                CTest on a virtual X server;
 #                then the unit and fuzz tests again in an AddressSanitizer and
 #                UndefinedBehaviorSanitizer build in $(BUILD_DIR)-asan; and
@@ -22,6 +24,9 @@
 #                it with lintian: $(BUILD_DIR)/ballcourse_VERSION_ARCH.deb
 #   make lint    clang-tidy and cppcheck over the four source folders and
 #                web/ (by hand; not part of make test)
+#   make lint-js ESLint over every tracked JavaScript file (eslint.config.mjs);
+#                Prettier and ESLint come from npm as package-lock.json pins
+#                them, into node_modules/
 #   make bench   build and run the benchmarks: the desktop's, then the
 #                page in Chromium beside them
 #   make web     build the toy for a browser: the static folder $(WEB_SITE_DIR)
@@ -65,7 +70,7 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp
 
 .PHONY: all deps web build build-sanitized test configure-program run install package bench coverage \
-	build-clang format-check lint clean
+	build-clang format-check lint lint-js js-tools clean
 
 all: build
 
@@ -104,13 +109,24 @@ build-clang: deps
 		-DCMAKE_CXX_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS=-Werror
 	cmake --build $(CLANG_DIR) -j $(JOBS)
 
-# Every tracked C++ source and header as .clang-format lays it out; any
-# difference is printed and fails. First in make test, as it takes seconds.
-format-check:
+js-tools:
+	@bash scripts/install_js_tools.sh
+
+# Every tracked C++ source and header as .clang-format lays it out, and every
+# tracked JavaScript file as Prettier does (.prettierrc.json); any difference
+# is printed and fails. First in make test, as it takes seconds.
+format-check: js-tools
 	@bash scripts/install_deps.sh clang-format
 	@git rev-parse --is-inside-work-tree >/dev/null 2>&1 || \
 		{ echo "format-check: not a git work tree" >&2; exit 1; }
 	git ls-files -z -- '*.cpp' '*.h' | xargs -0 -r clang-format --dry-run -Werror
+	git ls-files -z -- '*.js' '*.mjs' | xargs -0 -r npx --no-install prettier --check
+
+# Any finding fails it.
+lint-js: js-tools
+	@git rev-parse --is-inside-work-tree >/dev/null 2>&1 || \
+		{ echo "lint-js: not a git work tree" >&2; exit 1; }
+	git ls-files -z -- '*.js' '*.mjs' | xargs -0 -r npx --no-install eslint --max-warnings 0
 
 # appstream: the installed-tree test validates the software-centre entry.
 # The browser build comes first: the tests drive its page in Chromium and
@@ -118,7 +134,7 @@ format-check:
 # it is.
 test: BROWSER_TEST_FLAGS = -DBALLCOURSE_WEB_SITE=$(CURDIR)/$(WEB_SITE_DIR) \
 	-DBALLCOURSE_WEB_BUILD_DIR=$(CURDIR)/$(WEB_BUILD_DIR)
-test: format-check web build build-sanitized build-clang
+test: format-check lint-js web build build-sanitized build-clang
 	@bash scripts/install_deps.sh appstream chromium npm
 	$(X_WRAPPER) ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(SANITIZER_ENV) $(X_WRAPPER) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)

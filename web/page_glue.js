@@ -36,16 +36,16 @@ mergeInto(LibraryManager.library, {
   $BallcoursePage__deps: ['$runtimeKeepalivePop'],
   $BallcoursePage: {
     ended: false,
-    timers: {},      // pending setTimeout handles, by handle
+    timers: {}, // pending setTimeout handles, by handle
     frame: 0,
-    pointer: null,   // the last pointer position on the canvas, or null
-    buttons: 0,      // bit per GLUT button held
+    pointer: null, // the last pointer position on the canvas, or null
+    buttons: 0, // bit per GLUT button held
     listeners: [],
-    touch: null,     // the touch under way: {fingers, pair, turning}, or null
-    held: {},        // command buttons held, by key: their repeat timer or 0
-    width: 0,        // the program's window, in its pixels
+    touch: null, // the touch under way: {fingers, pair, turning}, or null
+    held: {}, // command buttons held, by key: their repeat timer or 0
+    width: 0, // the program's window, in its pixels
     height: 0,
-    observer: null,  // the ResizeObserver the drawing buffer follows, or null
+    observer: null, // the ResizeObserver the drawing buffer follows, or null
 
     // A finger that moves less than this, in CSS pixels, still taps.
     kTapSlop: 10,
@@ -61,7 +61,7 @@ mergeInto(LibraryManager.library, {
     // Runs a call into the program. exit() inside it throws ExitStatus: the
     // main loop kept the runtime alive, so the exit is finished here, where
     // the loop stops; nothing escapes to the page as an uncaught exception.
-    dispatch: function(call) {
+    dispatch: function (call) {
       if (BallcoursePage.ended) return;
       try {
         call();
@@ -74,41 +74,50 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    end: function(status) {
+    end: function (status) {
       BallcoursePage.ended = true;
-      Object.keys(BallcoursePage.timers).forEach(function(t) { clearTimeout(Number(t)); });
+      Object.keys(BallcoursePage.timers).forEach(function (t) {
+        clearTimeout(Number(t));
+      });
       BallcoursePage.timers = {};
       if (BallcoursePage.frame) cancelAnimationFrame(BallcoursePage.frame);
-      Object.keys(BallcoursePage.held).forEach(function(k) { clearTimeout(BallcoursePage.held[k]); });
+      Object.keys(BallcoursePage.held).forEach(function (k) {
+        clearTimeout(BallcoursePage.held[k]);
+      });
       BallcoursePage.held = {};
-      BallcoursePage.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
+      BallcoursePage.listeners.forEach(function (l) {
+        l[0].removeEventListener(l[1], l[2], l[3]);
+      });
       if (BallcoursePage.observer) BallcoursePage.observer.disconnect();
       runtimeKeepalivePop();
       try {
-        exit(status);  // runs the exit handlers, then Module.onExit
+        exit(status); // runs the exit handlers, then Module.onExit
       } catch (e) {
         if (!(e instanceof ExitStatus)) throw e;
       }
     },
 
-    listen: function(target, type, handler, options) {
+    listen: function (target, type, handler, options) {
       target.addEventListener(type, handler, options);
       BallcoursePage.listeners.push([target, type, handler, options]);
     },
 
     // The program's pixel under a pointer event, rows from the top.
-    canvasPixel: function(event) {
+    canvasPixel: function (event) {
       var page = BallcoursePage;
       var box = Module['canvas'].getBoundingClientRect();
-      var x = (event.clientX - box.left) * page.width / box.width;
-      var y = (event.clientY - box.top) * page.height / box.height;
-      return {x: Math.floor(x), y: Math.floor(y),
-              inside: x >= 0 && y >= 0 && x < page.width && y < page.height};
+      var x = ((event.clientX - box.left) * page.width) / box.width;
+      var y = ((event.clientY - box.top) * page.height) / box.height;
+      return {
+        x: Math.floor(x),
+        y: Math.floor(y),
+        inside: x >= 0 && y >= 0 && x < page.width && y < page.height,
+      };
     },
 
     // Draws what is due; the page learns of each drawing of the main window
     // and what it cost.
-    drawFrame: function() {
+    drawFrame: function () {
       var start = performance.now();
       var drewMain = _ballcourse_animation_frame();
       if (drewMain && Module['onFrame']) Module['onFrame'](performance.now() - start);
@@ -119,7 +128,7 @@ mergeInto(LibraryManager.library, {
     // more than a pixel away from the CSS size times the ratio is of another
     // ratio, and not taken: Chromium's device emulation reports the real
     // screen's device pixels beside the emulated screen's ratio.
-    bufferAcross: function(cssWidth, exact) {
+    bufferAcross: function (cssWidth, exact) {
       var ratio = window.devicePixelRatio || 1;
       var most = BallcoursePage.kMostDevicePixels;
       if (exact > 0 && ratio <= most && Math.abs(exact - cssWidth * ratio) <= 1) return exact;
@@ -129,23 +138,23 @@ mergeInto(LibraryManager.library, {
     // The canvas covers other device pixels: the buffer follows, and is drawn
     // again at once, since resizing cleared it and the page is about to show
     // it.
-    shownAt: function(across) {
-      BallcoursePage.dispatch(function() {
+    shownAt: function (across) {
+      BallcoursePage.dispatch(function () {
         if (_ballcourse_canvas_shown(across)) BallcoursePage.drawFrame();
       });
     },
 
-    followCanvas: function(canvas) {
+    followCanvas: function (canvas) {
       var page = BallcoursePage;
-      if (typeof ResizeObserver === 'undefined') return;  // the size at the start stays
-      page.observer = new ResizeObserver(function(entries) {
+      if (typeof ResizeObserver === 'undefined') return; // the size at the start stays
+      page.observer = new ResizeObserver(function (entries) {
         var entry = entries[entries.length - 1];
         var device = entry.devicePixelContentBoxSize;
         page.shownAt(page.bufferAcross(entry.contentRect.width, device ? device[0].inlineSize : 0));
       });
       try {
         page.observer.observe(canvas, {box: 'device-pixel-content-box'});
-      } catch (e) {
+      } catch {
         page.observer.observe(canvas);
         page.watchRatio(canvas);
       }
@@ -153,10 +162,10 @@ mergeInto(LibraryManager.library, {
 
     // Without device pixels from the observer, a change of ratio alone
     // resizes nothing it sees; a query for the ratio now stops matching.
-    watchRatio: function(canvas) {
+    watchRatio: function (canvas) {
       var page = BallcoursePage;
       var query = window.matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
-      var changed = function() {
+      var changed = function () {
         query.removeListener(changed);
         if (page.ended) return;
         page.shownAt(page.bufferAcross(canvas.getBoundingClientRect().width, 0));
@@ -166,44 +175,53 @@ mergeInto(LibraryManager.library, {
     },
 
     // The byte GLUT's keyboard callback gets, or -1 for a key it does not report.
-    keyByte: function(event) {
+    keyByte: function (event) {
       if (event.ctrlKey || event.altKey || event.metaKey) return -1;
       if (event.key.length === 1 && event.key.charCodeAt(0) < 128) return event.key.charCodeAt(0);
-      var named = {'Enter': 13, 'Escape': 27, 'Backspace': 8, 'Tab': 9, 'Delete': 127};
-      return named.hasOwnProperty(event.key) ? named[event.key] : -1;
+      var named = {Enter: 13, Escape: 27, Backspace: 8, Tab: 9, Delete: 127};
+      return Object.hasOwn(named, event.key) ? named[event.key] : -1;
     },
 
     // A finger's place on the page and on the canvas.
-    finger: function(event) {
-      return {clientX: event.clientX, clientY: event.clientY, pixel: BallcoursePage.canvasPixel(event)};
+    finger: function (event) {
+      return {
+        clientX: event.clientX,
+        clientY: event.clientY,
+        pixel: BallcoursePage.canvasPixel(event),
+      };
     },
 
     // The canvas pixel halfway between the touch's first two fingers.
-    midpoint: function(fingers) {
+    midpoint: function (fingers) {
       var ids = Object.keys(fingers);
-      var a = fingers[ids[0]], b = fingers[ids[1]];
-      return BallcoursePage.canvasPixel({clientX: (a.clientX + b.clientX) / 2,
-                                         clientY: (a.clientY + b.clientY) / 2});
+      var a = fingers[ids[0]],
+        b = fingers[ids[1]];
+      return BallcoursePage.canvasPixel({
+        clientX: (a.clientX + b.clientX) / 2,
+        clientY: (a.clientY + b.clientY) / 2,
+      });
     },
 
-    touchDown: function(e) {
+    touchDown: function (e) {
       var page = BallcoursePage;
       var touch = page.touch || (page.touch = {fingers: {}, count: 0, pair: false, turning: false});
-      if (touch.count === 2) return;  // further fingers take no part
+      if (touch.count === 2) return; // further fingers take no part
       var f = page.finger(e);
       f.startX = e.clientX;
       f.startY = e.clientY;
       f.carrying = false;
       touch.fingers[e.pointerId] = f;
       touch.count += 1;
-      if (touch.count < 2) return;  // a finger that lands moves nothing
+      if (touch.count < 2) return; // a finger that lands moves nothing
       touch.pair = true;
       touch.turning = true;
       var m = page.midpoint(touch.fingers);
-      page.dispatch(function() { _ballcourse_mouse_button(2, 1, m.x, m.y); });
+      page.dispatch(function () {
+        _ballcourse_mouse_button(2, 1, m.x, m.y);
+      });
     },
 
-    touchMove: function(e) {
+    touchMove: function (e) {
       var page = BallcoursePage;
       var touch = page.touch;
       var f = touch && touch.fingers[e.pointerId];
@@ -215,19 +233,24 @@ mergeInto(LibraryManager.library, {
       if (touch.pair) {
         if (!touch.turning) return;
         var m = page.midpoint(touch.fingers);
-        page.dispatch(function() { _ballcourse_mouse_move(m.x, m.y); });
+        page.dispatch(function () {
+          _ballcourse_mouse_move(m.x, m.y);
+        });
         return;
       }
-      if (!f.carrying && Math.hypot(f.clientX - f.startX, f.clientY - f.startY) < page.kTapSlop) return;
+      if (!f.carrying && Math.hypot(f.clientX - f.startX, f.clientY - f.startY) < page.kTapSlop)
+        return;
       f.carrying = true;
       var p = f.pixel;
       if (!p.inside) return;
       page.pointer = p;
-      page.dispatch(function() { _ballcourse_mouse_move(p.x, p.y); });
+      page.dispatch(function () {
+        _ballcourse_mouse_move(p.x, p.y);
+      });
     },
 
     // A lifted finger (`lifted`), or one the browser took back (a cancel).
-    touchUp: function(e, lifted) {
+    touchUp: function (e, lifted) {
       var page = BallcoursePage;
       var touch = page.touch;
       var f = touch && touch.fingers[e.pointerId];
@@ -235,12 +258,14 @@ mergeInto(LibraryManager.library, {
       if (touch.turning) {
         touch.turning = false;
         var m = page.midpoint(touch.fingers);
-        page.dispatch(function() { _ballcourse_mouse_button(2, 0, m.x, m.y); });
+        page.dispatch(function () {
+          _ballcourse_mouse_button(2, 0, m.x, m.y);
+        });
       } else if (lifted && !touch.pair && !f.carrying) {
         var p = page.canvasPixel(e);
         if (p.inside) {
           page.pointer = p;
-          page.dispatch(function() {
+          page.dispatch(function () {
             _ballcourse_mouse_move(p.x, p.y);
             _ballcourse_mouse_button(0, 1, p.x, p.y);
             _ballcourse_mouse_button(0, 0, p.x, p.y);
@@ -254,20 +279,22 @@ mergeInto(LibraryManager.library, {
 
     // A command button's key to the main window, reported at the pointer's
     // last place on the canvas, or its middle.
-    commandKey: function(key, down) {
+    commandKey: function (key, down) {
       var page = BallcoursePage;
       var p = page.pointer || {x: page.width >> 1, y: page.height >> 1};
-      BallcoursePage.dispatch(function() { _ballcourse_command_key(key.charCodeAt(0), down, p.x, p.y); });
+      BallcoursePage.dispatch(function () {
+        _ballcourse_command_key(key.charCodeAt(0), down, p.x, p.y);
+      });
     },
 
-    commandDown: function(key) {
+    commandDown: function (key) {
       var page = BallcoursePage;
-      if (page.held.hasOwnProperty(key)) return;
+      if (Object.hasOwn(page.held, key)) return;
       page.held[key] = 0;
       page.commandKey(key, 1);
       if (page.kRepeatingKeys.indexOf(key) < 0) return;
-      var repeat = function(delay) {
-        page.held[key] = setTimeout(function() {
+      var repeat = function (delay) {
+        page.held[key] = setTimeout(function () {
           if (page.ended) return;
           page.commandKey(key, 1);
           repeat(page.kRepeatIntervalMs);
@@ -276,107 +303,158 @@ mergeInto(LibraryManager.library, {
       repeat(page.kRepeatDelayMs);
     },
 
-    commandUp: function(key) {
+    commandUp: function (key) {
       var page = BallcoursePage;
-      if (!page.held.hasOwnProperty(key)) return;
+      if (!Object.hasOwn(page.held, key)) return;
       clearTimeout(page.held[key]);
       delete page.held[key];
       page.commandKey(key, 0);
     },
 
-    install: function() {
+    install: function () {
       var page = BallcoursePage;
       var canvas = Module['canvas'];
-      var cancel = function(e) { e.preventDefault(); };
-      var glutButton = function(button) { return button >= 0 && button <= 2; };
+      var cancel = function (e) {
+        e.preventDefault();
+      };
+      var glutButton = function (button) {
+        return button >= 0 && button <= 2;
+      };
       page.listen(canvas, 'contextmenu', cancel);
-      page.listen(canvas, 'mousedown', function(e) {
+      page.listen(canvas, 'mousedown', function (e) {
         e.preventDefault();
         if (!glutButton(e.button)) return;
         var p = page.canvasPixel(e);
         page.pointer = p;
         page.buttons |= 1 << e.button;
-        page.dispatch(function() { _ballcourse_mouse_button(e.button, 1, p.x, p.y); });
+        page.dispatch(function () {
+          _ballcourse_mouse_button(e.button, 1, p.x, p.y);
+        });
       });
-      page.listen(window, 'mouseup', function(e) {
+      page.listen(window, 'mouseup', function (e) {
         if (!glutButton(e.button) || !(page.buttons & (1 << e.button))) return;
         page.buttons &= ~(1 << e.button);
         var p = page.canvasPixel(e);
-        page.dispatch(function() { _ballcourse_mouse_button(e.button, 0, p.x, p.y); });
+        page.dispatch(function () {
+          _ballcourse_mouse_button(e.button, 0, p.x, p.y);
+        });
       });
-      page.listen(window, 'mousemove', function(e) {
+      page.listen(window, 'mousemove', function (e) {
         var p = page.canvasPixel(e);
         page.pointer = p.inside ? p : null;
         if (!p.inside && !page.buttons) return;
-        page.dispatch(function() { _ballcourse_mouse_move(p.x, p.y); });
+        page.dispatch(function () {
+          _ballcourse_mouse_move(p.x, p.y);
+        });
       });
-      page.listen(canvas, 'mouseleave', function() { if (!page.buttons) page.pointer = null; });
+      page.listen(canvas, 'mouseleave', function () {
+        if (!page.buttons) page.pointer = null;
+      });
       // The back and forward buttons go back and forward in history when
       // let go, anywhere on the page, unless cancelled; the course would go.
-      ['mousedown', 'mouseup', 'auxclick'].forEach(function(type) {
-        page.listen(window, type, function(e) { if (e.button === 3 || e.button === 4) e.preventDefault(); }, true);
+      ['mousedown', 'mouseup', 'auxclick'].forEach(function (type) {
+        page.listen(
+          window,
+          type,
+          function (e) {
+            if (e.button === 3 || e.button === 4) e.preventDefault();
+          },
+          true,
+        );
       });
-      page.listen(canvas, 'wheel', function(e) {
-        e.preventDefault();
-        if (e.deltaY === 0) return;  // a sideways swipe turns no wheel
-        var p = page.canvasPixel(e);
-        var button = e.deltaY < 0 ? 3 : 4;
-        page.dispatch(function() {
-          _ballcourse_mouse_button(button, 1, p.x, p.y);
-          _ballcourse_mouse_button(button, 0, p.x, p.y);
-        });
-      }, {passive: false});
+      page.listen(
+        canvas,
+        'wheel',
+        function (e) {
+          e.preventDefault();
+          if (e.deltaY === 0) return; // a sideways swipe turns no wheel
+          var p = page.canvasPixel(e);
+          var button = e.deltaY < 0 ? 3 : 4;
+          page.dispatch(function () {
+            _ballcourse_mouse_button(button, 1, p.x, p.y);
+            _ballcourse_mouse_button(button, 0, p.x, p.y);
+          });
+        },
+        {passive: false},
+      );
       // A sideways swipe anywhere on the page would go back in history too;
       // the page never scrolls sideways, so it loses nothing by this.
-      page.listen(window, 'wheel', function(e) {
-        if (Math.abs(e.deltaX) > Math.abs(e.deltaY)) e.preventDefault();
-      }, {passive: false});
+      page.listen(
+        window,
+        'wheel',
+        function (e) {
+          if (Math.abs(e.deltaX) > Math.abs(e.deltaY)) e.preventDefault();
+        },
+        {passive: false},
+      );
 
       // Touch. Cancelling pointerdown also stops the mouse events the
       // browser would make from the touch for pages that know only the mouse.
-      var touchOnly = function(handler) {
-        return function(e) { if (e.pointerType === 'touch') handler(e); };
+      var touchOnly = function (handler) {
+        return function (e) {
+          if (e.pointerType === 'touch') handler(e);
+        };
       };
-      page.listen(canvas, 'pointerdown', touchOnly(function(e) {
-        e.preventDefault();
-        canvas.setPointerCapture(e.pointerId);
-        page.touchDown(e);
-      }));
+      page.listen(
+        canvas,
+        'pointerdown',
+        touchOnly(function (e) {
+          e.preventDefault();
+          canvas.setPointerCapture(e.pointerId);
+          page.touchDown(e);
+        }),
+      );
       page.listen(canvas, 'pointermove', touchOnly(page.touchMove));
-      page.listen(canvas, 'pointerup', touchOnly(function(e) { page.touchUp(e, true); }));
-      page.listen(canvas, 'pointercancel', touchOnly(function(e) { page.touchUp(e, false); }));
+      page.listen(
+        canvas,
+        'pointerup',
+        touchOnly(function (e) {
+          page.touchUp(e, true);
+        }),
+      );
+      page.listen(
+        canvas,
+        'pointercancel',
+        touchOnly(function (e) {
+          page.touchUp(e, false);
+        }),
+      );
 
       // The command buttons: a key down when pressed, up when let go, by
       // mouse, pen or finger; a button used from the keyboard (Enter, Space)
       // gives a press and release at once.
-      document.querySelectorAll('button[data-key]').forEach(function(button) {
+      document.querySelectorAll('button[data-key]').forEach(function (button) {
         var letter = button.dataset.key;
-        page.listen(button, 'pointerdown', function(e) {
+        page.listen(button, 'pointerdown', function (e) {
           if (e.button !== 0) return;
           e.preventDefault();
           button.setPointerCapture(e.pointerId);
           page.commandDown(letter);
         });
-        ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function(type) {
-          page.listen(button, type, function() { page.commandUp(letter); });
+        ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function (type) {
+          page.listen(button, type, function () {
+            page.commandUp(letter);
+          });
         });
-        page.listen(button, 'click', function(e) {
-          if (e.detail !== 0) return;  // a pointer's click: sent already
+        page.listen(button, 'click', function (e) {
+          if (e.detail !== 0) return; // a pointer's click: sent already
           page.commandDown(letter);
           page.commandUp(letter);
         });
         page.listen(button, 'contextmenu', cancel);
       });
 
-      var key = function(down) {
-        return function(e) {
+      var key = function (down) {
+        return function (e) {
           var p = page.pointer;
-          if (p === null) return;  // keys go to the window under the pointer: none
+          if (p === null) return; // keys go to the window under the pointer: none
           if (e.key && e.key.indexOf('Arrow') === 0) e.preventDefault();
           var byte = page.keyByte(e);
           if (byte < 0) return;
-          e.preventDefault();  // the toy's keys never scroll or search the page
-          page.dispatch(function() { _ballcourse_key(byte, down, p.x, p.y); });
+          e.preventDefault(); // the toy's keys never scroll or search the page
+          page.dispatch(function () {
+            _ballcourse_key(byte, down, p.x, p.y);
+          });
         };
       };
       page.listen(window, 'keydown', key(1));
@@ -386,7 +464,7 @@ mergeInto(LibraryManager.library, {
 
       // Leaving or reloading with pieces on the course asks first; a toy
       // that ended or stopped with an error has no course to keep.
-      page.listen(window, 'beforeunload', function(e) {
+      page.listen(window, 'beforeunload', function (e) {
         if (page.ended || ABORT || _ballcourse_course_pieces() === 0) return;
         e.preventDefault();
         e.returnValue = '';
@@ -395,7 +473,7 @@ mergeInto(LibraryManager.library, {
   },
 
   ballcourse_page_open__deps: ['$BallcoursePage'],
-  ballcourse_page_open: function(width, height) {
+  ballcourse_page_open: function (width, height) {
     var page = BallcoursePage;
     var canvas = Module['canvas'];
     canvas.width = page.width = width;
@@ -404,27 +482,29 @@ mergeInto(LibraryManager.library, {
     return page.bufferAcross(canvas.getBoundingClientRect().width, 0);
   },
 
-  ballcourse_page_set_title: function(title) {
+  ballcourse_page_set_title: function (title) {
     if (typeof document !== 'undefined') document.title = UTF8ToString(title);
   },
 
   ballcourse_page_request_frame__deps: ['$BallcoursePage'],
-  ballcourse_page_request_frame: function() {
+  ballcourse_page_request_frame: function () {
     var page = BallcoursePage;
     if (page.frame || page.ended) return;
-    page.frame = requestAnimationFrame(function() {
+    page.frame = requestAnimationFrame(function () {
       page.frame = 0;
       page.dispatch(page.drawFrame);
     });
   },
 
   ballcourse_page_set_timer__deps: ['$BallcoursePage'],
-  ballcourse_page_set_timer: function(milliseconds, id) {
+  ballcourse_page_set_timer: function (milliseconds, id) {
     var page = BallcoursePage;
     if (page.ended) return;
-    var handle = setTimeout(function() {
+    var handle = setTimeout(function () {
       delete page.timers[handle];
-      page.dispatch(function() { _ballcourse_timer(id); });
+      page.dispatch(function () {
+        _ballcourse_timer(id);
+      });
     }, milliseconds);
     page.timers[handle] = true;
   },

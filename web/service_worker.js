@@ -12,19 +12,32 @@
 'use strict';
 
 const kCache = 'ballcourse-@BALLCOURSE_SITE_VERSION@';
-const kFiles = [@BALLCOURSE_SITE_FILES@];
+// The site's other files, which the build writes between the two quotes as
+// 'index.html', 'ballcourse.js', ...; the template stays JavaScript.
+const kFiles = ['@BALLCOURSE_SITE_FILES@'];
 
 self.addEventListener('install', (event) => {
   // 'reload' skips the browser's HTTP cache, which may hold an older build.
-  event.waitUntil(caches.open(kCache).then((cache) =>
-    cache.addAll(kFiles.map((file) => new Request(file, {cache: 'reload'})))));
+  event.waitUntil(
+    caches
+      .open(kCache)
+      .then((cache) => cache.addAll(kFiles.map((file) => new Request(file, {cache: 'reload'})))),
+  );
 });
 
 // Older builds' caches go once this build's worker is the one in charge.
 self.addEventListener('activate', (event) => {
-  event.waitUntil(caches.keys().then((names) => Promise.all(names
-      .filter((name) => name.startsWith('ballcourse-') && name !== kCache)
-      .map((name) => caches.delete(name)))));
+  event.waitUntil(
+    caches
+      .keys()
+      .then((names) =>
+        Promise.all(
+          names
+            .filter((name) => name.startsWith('ballcourse-') && name !== kCache)
+            .map((name) => caches.delete(name)),
+        ),
+      ),
+  );
 });
 
 self.addEventListener('fetch', (event) => {
@@ -33,9 +46,13 @@ self.addEventListener('fetch', (event) => {
   if (request.method !== 'GET' || url.origin !== self.location.origin) return;
   // The page is opened as the site's folder (the app's start) or by name.
   const scope = new URL(self.registration.scope).pathname;
-  const page = request.mode === 'navigate' &&
-      (url.pathname === scope || url.pathname === `${scope}index.html`);
-  event.respondWith(caches.open(kCache)
+  const page =
+    request.mode === 'navigate' &&
+    (url.pathname === scope || url.pathname === `${scope}index.html`);
+  event.respondWith(
+    caches
+      .open(kCache)
       .then((cache) => cache.match(page ? 'index.html' : request, {ignoreSearch: true}))
-      .then((kept) => kept || fetch(request)));
+      .then((kept) => kept || fetch(request)),
+  );
 });

@@ -33,9 +33,16 @@ const zlib = require('zlib');
 const {chromium} = require('playwright-core');
 
 const kFlags = [
-  '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-  '--enable-unsafe-swiftshader', '--no-first-run', '--disable-background-networking',
-  '--disable-component-update', '--disable-sync', '--disable-quic',
+  '--headless=new',
+  '--no-sandbox',
+  '--use-gl=angle',
+  '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader',
+  '--no-first-run',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+  '--disable-quic',
 ];
 const kCanvasSize = 600;
 const kBlockPalette = [50, 50];
@@ -55,21 +62,29 @@ function parseArguments(argv) {
     options[name] = typeof options[name] === 'number' ? Number(argv[i + 1]) : argv[i + 1];
   }
   if (!options.site || !options.out) {
-    throw new Error('usage: measure_page.js --site DIR --out DIR [--chromium PATH] ' +
-                    '[--loads N] [--seconds S]');
+    throw new Error(
+      'usage: measure_page.js --site DIR --out DIR [--chromium PATH] ' +
+        '[--loads N] [--seconds S]',
+    );
   }
   return options;
 }
 
 const kTypes = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.png': 'image/png', '.webmanifest': 'application/manifest+json',
+  '.html': 'text/html',
+  '.js': 'text/javascript',
+  '.wasm': 'application/wasm',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 const kDesktop = {viewport: {width: 1000, height: 700}};
 // The emulated phone, as the browser tests have it, at its own device scale
 // and at 2 and 1.
 const kPhones = [1, 2, 3].map((deviceScaleFactor) => ({
-  viewport: {width: 390, height: 844}, deviceScaleFactor, isMobile: true, hasTouch: true,
+  viewport: {width: 390, height: 844},
+  deviceScaleFactor,
+  isMobile: true,
+  hasTouch: true,
 }));
 
 // Serves `dir` on 127.0.0.1, uncompressed, nothing cached; resolves to the server.
@@ -78,8 +93,7 @@ function serve(dir) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
     const file = path.join(root, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(root + path.sep) || !fs.existsSync(file) ||
-        !fs.statSync(file).isFile()) {
+    if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
       return;
     }
@@ -99,7 +113,11 @@ function serve(dir) {
 // page's glue arms with setTimeout.
 function instrumentPage() {
   const probe = {
-    firstFrame: null, frames: [], animationFrames: [], ticks: [], recording: false,
+    firstFrame: null,
+    frames: [],
+    animationFrames: [],
+    ticks: [],
+    recording: false,
   };
   window.__probe = probe;
   new MutationObserver(() => {
@@ -109,20 +127,25 @@ function instrumentPage() {
   }).observe(document, {attributes: true, subtree: true, attributeFilter: ['data-toy']});
   probe.wrapOnFrame = () => {
     const pageOnFrame = window.Module.onFrame;
-    window.Module.onFrame = function(ms) {
+    window.Module.onFrame = function (ms) {
       if (probe.recording) probe.frames.push([performance.now(), ms]);
       return pageOnFrame.apply(this, arguments);
     };
   };
   const pageSetTimeout = window.setTimeout;
-  window.setTimeout = function(callback, delay, ...rest) {
+  window.setTimeout = function (callback, delay, ...rest) {
     if (delay !== 20 || typeof callback !== 'function') {
       return pageSetTimeout.call(this, callback, delay, ...rest);
     }
-    return pageSetTimeout.call(this, function() {
-      if (probe.recording) probe.ticks.push(performance.now());
-      return callback.apply(this, arguments);
-    }, delay, ...rest);
+    return pageSetTimeout.call(
+      this,
+      function () {
+        if (probe.recording) probe.ticks.push(performance.now());
+        return callback.apply(this, arguments);
+      },
+      delay,
+      ...rest,
+    );
   };
   const animationFrame = (time) => {
     if (probe.recording) probe.animationFrames.push(time);
@@ -135,7 +158,7 @@ async function launch(options, device = kDesktop) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ballcourse-measure-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: options.chromium,
-    headless: false,  // --headless=new is among the flags
+    headless: false, // --headless=new is among the flags
     args: kFlags,
     ...device,
   });
@@ -151,14 +174,15 @@ async function close({context, profile}) {
 // The page, once it has drawn its first frame, and the list of the errors it
 // throws from then on (checkErrors fails on any).
 async function openToy(context, url) {
-  const page = context.pages()[0] || await context.newPage();
+  const page = context.pages()[0] || (await context.newPage());
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
   await page.goto(url, {waitUntil: 'commit'});
   try {
-    await page.waitForFunction(() => window.__probe && window.__probe.firstFrame !== null,
-                               null, {timeout: 30000});
-  } catch (error) {
+    await page.waitForFunction(() => window.__probe && window.__probe.firstFrame !== null, null, {
+      timeout: 30000,
+    });
+  } catch {
     throw new Error(`the toy drew no frame within 30 s; page errors: ${errors.join('; ')}`);
   }
   checkErrors(errors);
@@ -197,10 +221,11 @@ function browserProcesses(profile) {
         // utime and stime, in clock ticks (100 a second on Linux).
         cpuMs: (Number(fields[11]) + Number(fields[12])) * 10,
         type: (cmdline.find((a) => a.startsWith('--type=')) || '--type=browser').slice(7),
-        root: cmdline.some((a) => a === `--user-data-dir=${profile}`) &&
-              !cmdline.some((a) => a.startsWith('--type=')),
+        root:
+          cmdline.some((a) => a === `--user-data-dir=${profile}`) &&
+          !cmdline.some((a) => a.startsWith('--type=')),
       });
-    } catch (error) {
+    } catch {
       // The process ended while being read.
     }
   }
@@ -277,12 +302,15 @@ async function measureFrames(page, session, profile, seconds) {
     animationFramesPerSecond: rate(raf),
     animationFrameIntervalMedian: median(rafIntervals),
     animationFrameIntervalP95: percentile(rafIntervals, 0.95),
-    mainThreadTaskMsPerDrawing:
-        perDrawing(1000 * (metricsAfter.TaskDuration - metricsBefore.TaskDuration)),
-    mainThreadScriptMsPerDrawing:
-        perDrawing(1000 * (metricsAfter.ScriptDuration - metricsBefore.ScriptDuration)),
+    mainThreadTaskMsPerDrawing: perDrawing(
+      1000 * (metricsAfter.TaskDuration - metricsBefore.TaskDuration),
+    ),
+    mainThreadScriptMsPerDrawing: perDrawing(
+      1000 * (metricsAfter.ScriptDuration - metricsBefore.ScriptDuration),
+    ),
     processCpuMsPerDrawing: Object.fromEntries(
-        Object.entries(cpu).map(([kind, ms]) => [kind, perDrawing(ms)])),
+      Object.entries(cpu).map(([kind, ms]) => [kind, perDrawing(ms)]),
+    ),
   };
 }
 
@@ -323,8 +351,7 @@ async function measureFirstFrames(options, url, device) {
       await close(browser);
     }
   }
-  return {samples, median: median(samples), min: Math.min(...samples),
-          max: Math.max(...samples)};
+  return {samples, median: median(samples), min: Math.min(...samples), max: Math.max(...samples)};
 }
 
 // The canvas's place on the page, and its drawing buffer's size.
@@ -344,8 +371,10 @@ async function measureCourse(options, url, device, picture) {
   try {
     const {page, errors} = await openToy(browser.context, url);
     const {box, buffer} = await canvasOf(page);
-    if (device === kDesktop && (Math.round(box.width) !== kCanvasSize ||
-                                Math.round(box.height) !== kCanvasSize)) {
+    if (
+      device === kDesktop &&
+      (Math.round(box.width) !== kCanvasSize || Math.round(box.height) !== kCanvasSize)
+    ) {
       throw new Error(`the canvas is ${box.width} by ${box.height}, not ${kCanvasSize}`);
     }
     const session = await browser.context.newCDPSession(page);
@@ -387,36 +416,54 @@ function print(results) {
   const f = (value, digits = 1) => value.toFixed(digits);
   const lines = [];
   const first = results.firstFrame;
-  const phones = [1, 2, 3].map((scale) => [`on the phone at scale ${scale}`,
-    results.phone[`scale${scale}`]]);
+  const phones = [1, 2, 3].map((scale) => [
+    `on the phone at scale ${scale}`,
+    results.phone[`scale${scale}`],
+  ]);
   for (const [where, m] of [['', first], ...phones.map(([w, p]) => [` ${w}`, p.firstFrame])]) {
-    lines.push(`First frame after the load starts${where}: median ${f(m.median, 0)} ms ` +
-               `(${m.samples.length} fresh loads, ${f(m.min, 0)} to ${f(m.max, 0)} ms)`);
+    lines.push(
+      `First frame after the load starts${where}: median ${f(m.median, 0)} ms ` +
+        `(${m.samples.length} fresh loads, ${f(m.min, 0)} to ${f(m.max, 0)} ms)`,
+    );
   }
   const courses = [['', results]].concat(phones.map(([w, p]) => [` ${w}`, p]));
   for (const [label, m] of courses.flatMap(([where, r]) => [
     [`Ball alone${where}`, r.ballAlone],
-    [`${r.course.pieces} pieces${where} (buffer ${r.course.buffer.width}x` +
-     `${r.course.buffer.height})`, r.course]])) {
-    lines.push(`${label}: ${f(m.drawingsPerSecond)} drawings/s, ${f(m.ticksPerSecond)} ticks/s ` +
-               `over ${f(m.seconds)} s; ` +
-               `CPU per drawing median ${f(m.cpuMsMedian, 2)} ms, mean ${f(m.cpuMsMean, 2)}, ` +
-               `95th percentile ${f(m.cpuMsP95, 2)}`);
+    [
+      `${r.course.pieces} pieces${where} (buffer ${r.course.buffer.width}x` +
+        `${r.course.buffer.height})`,
+      r.course,
+    ],
+  ])) {
+    lines.push(
+      `${label}: ${f(m.drawingsPerSecond)} drawings/s, ${f(m.ticksPerSecond)} ticks/s ` +
+        `over ${f(m.seconds)} s; ` +
+        `CPU per drawing median ${f(m.cpuMsMedian, 2)} ms, mean ${f(m.cpuMsMean, 2)}, ` +
+        `95th percentile ${f(m.cpuMsP95, 2)}`,
+    );
     const kinds = Object.entries(m.processCpuMsPerDrawing)
-                      .filter(([kind]) => kind !== 'total')
-                      .map(([kind, ms]) => `${kind} ${f(ms, 2)}`).join(', ');
-    lines.push(`  browser frames ${f(m.animationFramesPerSecond)}/s (interval median ` +
-               `${f(m.animationFrameIntervalMedian)} ms, 95th percentile ` +
-               `${f(m.animationFrameIntervalP95)} ms); page main thread ` +
-               `${f(m.mainThreadTaskMsPerDrawing, 2)} ms per drawing (script ` +
-               `${f(m.mainThreadScriptMsPerDrawing, 2)})`);
-    lines.push(`  CPU of all browser processes per drawing: ` +
-               `${f(m.processCpuMsPerDrawing.total, 2)} ms (${kinds})`);
+      .filter(([kind]) => kind !== 'total')
+      .map(([kind, ms]) => `${kind} ${f(ms, 2)}`)
+      .join(', ');
+    lines.push(
+      `  browser frames ${f(m.animationFramesPerSecond)}/s (interval median ` +
+        `${f(m.animationFrameIntervalMedian)} ms, 95th percentile ` +
+        `${f(m.animationFrameIntervalP95)} ms); page main thread ` +
+        `${f(m.mainThreadTaskMsPerDrawing, 2)} ms per drawing (script ` +
+        `${f(m.mainThreadScriptMsPerDrawing, 2)})`,
+    );
+    lines.push(
+      `  CPU of all browser processes per drawing: ` +
+        `${f(m.processCpuMsPerDrawing.total, 2)} ms (${kinds})`,
+    );
   }
   const site = results.site;
-  lines.push(`Folder: ${(site.bytes / 1e6).toFixed(3)} MB, gzipped ` +
-             `${(site.gzipBytes / 1e6).toFixed(3)} MB (` +
-             site.files.map((s) => `${s.file} ${s.bytes}`).join(', ') + ' bytes)');
+  lines.push(
+    `Folder: ${(site.bytes / 1e6).toFixed(3)} MB, gzipped ` +
+      `${(site.gzipBytes / 1e6).toFixed(3)} MB (` +
+      site.files.map((s) => `${s.file} ${s.bytes}`).join(', ') +
+      ' bytes)',
+  );
   console.log(lines.join('\n'));
 }
 
@@ -433,7 +480,7 @@ async function main() {
       const scale = phone.deviceScaleFactor;
       results.phone[`scale${scale}`] = {
         firstFrame: await measureFirstFrames(options, url, phone),
-        ...await measureCourse(options, url, phone, `course200-phone-scale${scale}.png`),
+        ...(await measureCourse(options, url, phone, `course200-phone-scale${scale}.png`)),
       };
     }
     // The phone at its own scale, as the summary reads it.

@@ -10,7 +10,7 @@
 
 const fs = require('fs');
 
-const kUnits = {ns: 1e-6, us: 1e-3, ms: 1, s: 1e3};  // to milliseconds
+const kUnits = {ns: 1e-6, us: 1e-3, ms: 1, s: 1e3}; // to milliseconds
 const kFirstFrameGoalMs = 1500;
 const kFolderGoalBytes = 1.5e6;
 const kTicksPerSecond = 50;
@@ -57,36 +57,53 @@ function main() {
 
   const frame = [...desktop].find(([name]) => name.startsWith('wholeFrame/200/'));
   const c = page.course;
-  out.push(`Frames with ${c.pieces} pieces (100 blocks, 100 curves; the toy ticks ` +
-           `${kTicksPerSecond} times a second):`);
-  out.push(`  desktop, llvmpipe: a whole frame (tick, display, glFinish) takes ` +
-           `${frame ? formatMs(frame[1].wall) : '-'} on the wall clock`);
-  out.push(`  browser, SwiftShader: ${c.drawingsPerSecond.toFixed(1)} drawings and ` +
-           `${c.ticksPerSecond.toFixed(1)} ticks a second; ` +
-           `the toy's CPU time per drawing ${c.cpuMsMedian.toFixed(2)} ms median, ` +
-           `${c.cpuMsMean.toFixed(2)} ms mean; all browser processes' CPU time per drawing ` +
-           `${c.processCpuMsPerDrawing.total.toFixed(1)} ms; browser frames ` +
-           `${c.animationFramesPerSecond.toFixed(1)} a second`);
+  out.push(
+    `Frames with ${c.pieces} pieces (100 blocks, 100 curves; the toy ticks ` +
+      `${kTicksPerSecond} times a second):`,
+  );
+  out.push(
+    `  desktop, llvmpipe: a whole frame (tick, display, glFinish) takes ` +
+      `${frame ? formatMs(frame[1].wall) : '-'} on the wall clock`,
+  );
+  out.push(
+    `  browser, SwiftShader: ${c.drawingsPerSecond.toFixed(1)} drawings and ` +
+      `${c.ticksPerSecond.toFixed(1)} ticks a second; ` +
+      `the toy's CPU time per drawing ${c.cpuMsMedian.toFixed(2)} ms median, ` +
+      `${c.cpuMsMean.toFixed(2)} ms mean; all browser processes' CPU time per drawing ` +
+      `${c.processCpuMsPerDrawing.total.toFixed(1)} ms; browser frames ` +
+      `${c.animationFramesPerSecond.toFixed(1)} a second`,
+  );
   const b = page.ballAlone;
-  out.push(`  browser, the ball alone: ${b.drawingsPerSecond.toFixed(1)} drawings and ` +
-           `${b.ticksPerSecond.toFixed(1)} ticks a second, ` +
-           `${b.processCpuMsPerDrawing.total.toFixed(1)} ms of browser CPU time per drawing`);
+  out.push(
+    `  browser, the ball alone: ${b.drawingsPerSecond.toFixed(1)} drawings and ` +
+      `${b.ticksPerSecond.toFixed(1)} ticks a second, ` +
+      `${b.processCpuMsPerDrawing.total.toFixed(1)} ms of browser CPU time per drawing`,
+  );
   const verdict = (ok) => (ok ? 'within the goal' : 'OVER the goal');
-  for (const [where, frame] of [['', page.firstFrame], [' on a phone', page.phoneFirstFrame]]) {
+  for (const [where, frame] of [
+    ['', page.firstFrame],
+    [' on a phone', page.phoneFirstFrame],
+  ]) {
     if (!frame) continue;
-    out.push(`First frame after the page starts loading${where}: ${frame.median.toFixed(0)} ms ` +
-             `median of ${frame.samples.length} fresh loads (goal ${kFirstFrameGoalMs} ms: ` +
-             `${verdict(frame.median <= kFirstFrameGoalMs)})`);
+    out.push(
+      `First frame after the page starts loading${where}: ${frame.median.toFixed(0)} ms ` +
+        `median of ${frame.samples.length} fresh loads (goal ${kFirstFrameGoalMs} ms: ` +
+        `${verdict(frame.median <= kFirstFrameGoalMs)})`,
+    );
   }
-  out.push(`Page folder: ${(page.site.bytes / 1e6).toFixed(3)} MB, gzipped ` +
-           `${(page.site.gzipBytes / 1e6).toFixed(3)} MB (goal ${kFolderGoalBytes / 1e6} MB: ` +
-           `${verdict(page.site.bytes <= kFolderGoalBytes)})`);
+  out.push(
+    `Page folder: ${(page.site.bytes / 1e6).toFixed(3)} MB, gzipped ` +
+      `${(page.site.gzipBytes / 1e6).toFixed(3)} MB (goal ${kFolderGoalBytes / 1e6} MB: ` +
+      `${verdict(page.site.bytes <= kFolderGoalBytes)})`,
+  );
   // The timer re-arms after each tick, so even an idle page ticks a little
   // under 50 a second: the ball alone shows what the timer gives.
-  out.push(`Ticks and drawings a second with ${c.pieces} pieces: ` +
-           `${c.ticksPerSecond.toFixed(1)} and ${c.drawingsPerSecond.toFixed(1)} ` +
-           `(goal ${kTicksPerSecond}; the ball alone: ${b.ticksPerSecond.toFixed(1)} and ` +
-           `${b.drawingsPerSecond.toFixed(1)})`);
+  out.push(
+    `Ticks and drawings a second with ${c.pieces} pieces: ` +
+      `${c.ticksPerSecond.toFixed(1)} and ${c.drawingsPerSecond.toFixed(1)} ` +
+      `(goal ${kTicksPerSecond}; the ball alone: ${b.ticksPerSecond.toFixed(1)} and ` +
+      `${b.drawingsPerSecond.toFixed(1)})`,
+  );
   console.log(out.join('\n'));
 }
 

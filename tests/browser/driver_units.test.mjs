@@ -17,18 +17,24 @@ import {serveSite} from './toy_page.mjs';
 const scenarios = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../scenarios');
 
 test('every scenario file reads', () => {
-  const files = ['.', 'phone'].flatMap((folder) => fs.readdirSync(path.join(scenarios, folder))
-      .filter((f) => f.endsWith('.scenario')).map((f) => path.join(folder, f)));
+  const files = ['.', 'phone'].flatMap((folder) =>
+    fs
+      .readdirSync(path.join(scenarios, folder))
+      .filter((f) => f.endsWith('.scenario'))
+      .map((f) => path.join(folder, f)),
+  );
   assert.ok(files.some((f) => f.startsWith('phone')));
   for (const file of files) {
-    assert.doesNotThrow(() => parseScenario(fs.readFileSync(path.join(scenarios, file), 'utf8')),
-        file);
+    assert.doesNotThrow(
+      () => parseScenario(fs.readFileSync(path.join(scenarios, file), 'utf8')),
+      file,
+    );
   }
 });
 
 test('reads each kind of step', () => {
   const steps = parseScenario(
-      '# a comment line\n' +
+    '# a comment line\n' +
       '\n' +
       'click 50 150   # the curve palette\n' +
       'key x 54 times\n' +
@@ -38,15 +44,18 @@ test('reads each kind of step', () => {
       'expect colour 204 204 230 at 1 1\n' +
       'expect help 1 time\n' +
       'step until still\n' +
-      'snapshot demo_course\n');
+      'snapshot demo_course\n',
+  );
   assert.equal(steps.length, 9);
   assert.deepEqual([steps[0].kind, steps[0].line, steps[0].text], ['click', 3, 'click 50 150']);
   assert.deepEqual(steps[0].points, [{x: 50, y: 150}]);
   assert.deepEqual([steps[1].key, steps[1].count], ['x', 54]);
   assert.deepEqual([steps[2].button, steps[2].points.length, steps[2].stride], [3, 3, 24]);
   const blob = steps[3];
-  assert.deepEqual([blob.held, blob.near, blob.absent, blob.within, blob.width, blob.height],
-      [true, true, false, 60, 19, 55]);
+  assert.deepEqual(
+    [blob.held, blob.near, blob.absent, blob.within, blob.width, blob.height],
+    [true, true, false, 60, 19, 55],
+  );
   assert.deepEqual([steps[4].absent, steps[4].subject, steps[4].near], [true, 'ball', false]);
   assert.deepEqual(steps[5].rgb, [204, 204, 230]);
   assert.equal(steps[6].count, 1);
@@ -61,8 +70,11 @@ test('turns down every line of format_errors.txt and names its line', () => {
     const step = line.split('#')[0];
     if (step.trim() === '') continue;
     tried += 1;
-    assert.throws(() => parseScenario(`move 1 1\n${step}\n`),
-        (error) => error instanceof FormatError && error.message.startsWith('line 2: '), line);
+    assert.throws(
+      () => parseScenario(`move 1 1\n${step}\n`),
+      (error) => error instanceof FormatError && error.message.startsWith('line 2: '),
+      line,
+    );
   }
   assert.ok(tried > 30);
   assert.throws(() => parseScenario('# only a comment\n\n'), FormatError);
@@ -114,8 +126,10 @@ test('a blob is found where it is, with its size, palettes left out', () => {
   assert.ok(!met('expect ball'));
   // Within 30 the square holds part of the block only: its mean shifts.
   assert.ok(!met('expect piece near 380 200 within 30'));
-  assert.match(judge(expectation('expect piece near 400 200'), image).seen,
-      /^972 such pixels, mean \(399\.5, 199\.5\), 54x18 from \(373, 191\)$/);
+  assert.match(
+    judge(expectation('expect piece near 400 200'), image).seen,
+    /^972 such pixels, mean \(399\.5, 199\.5\), 54x18 from \(373, 191\)$/,
+  );
   assert.ok(!met('expect palettes'), 'the curve palette shows no prototype');
   assert.ok(met('expect colour 255 255 255 at 0 599'));
   assert.ok(met('expect colour 227 153 37 at 400 200'));
@@ -125,9 +139,9 @@ test('a blob is found where it is, with its size, palettes left out', () => {
 test('frames differ where a channel differs by more than the levels', () => {
   const a = {width: 3, height: 2, rgb: new Uint8Array(18).fill(100)};
   const b = {width: 3, height: 2, rgb: Uint8Array.from(a.rgb)};
-  b.rgb[1 * 3 + 2] = 108;  // (1, 0): blue 8 levels off, the same by the rule
-  b.rgb[2 * 3 + 0] = 91;   // (2, 0): red 9 levels off
-  b.rgb[4 * 3 + 1] = 120;  // (1, 1): green 20 off
+  b.rgb[1 * 3 + 2] = 108; // (1, 0): blue 8 levels off, the same by the rule
+  b.rgb[2 * 3 + 0] = 91; // (2, 0): red 9 levels off
+  b.rgb[4 * 3 + 1] = 120; // (1, 1): green 20 off
   const {count, first, mask} = compareFrames(a, b, 8);
   assert.equal(count, 2);
   assert.deepEqual(first, {x: 2, y: 0, reference: [100, 100, 100], image: [91, 100, 100]});

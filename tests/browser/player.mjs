@@ -11,20 +11,20 @@ import {sleep} from './toy_page.mjs';
 // The help text the toy prints at start and on H, spelled out here rather
 // than taken from the program, so that a change to it shows as a failure.
 export const kExpectedHelp =
-    'Commands:\n' +
-    'W - move camera forward\n' +
-    'S - move camera backward\n' +
-    'A - pan camera left\n' +
-    'D - pan camera right\n' +
-    'E - erase current piece\n' +
-    'Z - rotate current piece CCW\n' +
-    'X - rotate current piece CW\n' +
-    'P - pause ball\n' +
-    'O - advance ball 1 frame\n' +
-    'R - reset ball\n' +
-    'Left Mouse - place and select pieces\n' +
-    'Right Mouse - rotate current piece using virtual trackball\n' +
-    'Q - quit\n';
+  'Commands:\n' +
+  'W - move camera forward\n' +
+  'S - move camera backward\n' +
+  'A - pan camera left\n' +
+  'D - pan camera right\n' +
+  'E - erase current piece\n' +
+  'Z - rotate current piece CCW\n' +
+  'X - rotate current piece CW\n' +
+  'P - pause ball\n' +
+  'O - advance ball 1 frame\n' +
+  'R - reset ball\n' +
+  'Left Mouse - place and select pieces\n' +
+  'Right Mouse - rotate current piece using virtual trackball\n' +
+  'Q - quit\n';
 
 // The toy's words once it has ended by its own quit command.
 export const kEndedStatus = 'The toy has ended.';
@@ -66,36 +66,61 @@ export class Player {
     const {toy} = this;
     const at = step.points[0];
     switch (step.kind) {
-      case 'move': await toy.move(at.x, at.y); return '';
-      case 'click': await toy.click(at.x, at.y); return '';
-      case 'drag': return this.drag(step);
+      case 'move':
+        await toy.move(at.x, at.y);
+        return '';
+      case 'click':
+        await toy.click(at.x, at.y);
+        return '';
+      case 'drag':
+        return this.drag(step);
       case 'key':
         for (let i = 0; i < step.count; i += 1) await toy.key(step.key);
         return '';
-      case 'keyDown': await toy.keyDown(step.key); return '';
-      case 'keyUp': await toy.keyUp(step.key); return '';
-      case 'tap': await toy.tap(at.x, at.y); return '';
-      case 'swipe': await toy.swipe(step.fingers, at, dragMotion(step)); return '';
+      case 'keyDown':
+        await toy.keyDown(step.key);
+        return '';
+      case 'keyUp':
+        await toy.keyUp(step.key);
+        return '';
+      case 'tap':
+        await toy.tap(at.x, at.y);
+        return '';
+      case 'swipe':
+        await toy.swipe(step.fingers, at, dragMotion(step));
+        return '';
       case 'button':
         for (let i = 0; i < step.count; i += 1) {
           await toy.buttonDown(step.key);
           await toy.buttonUp(step.key);
         }
         return '';
-      case 'buttonDown': await toy.buttonDown(step.key); return '';
-      case 'buttonUp': await toy.buttonUp(step.key); return '';
-      case 'turn': return toy.turn();
-      case 'step': return this.singleSteps(step.count);
-      case 'stepUntilStill': return this.stepUntilStill();
+      case 'buttonDown':
+        await toy.buttonDown(step.key);
+        return '';
+      case 'buttonUp':
+        await toy.buttonUp(step.key);
+        return '';
+      case 'turn':
+        return toy.turn();
+      case 'step':
+        return this.singleSteps(step.count);
+      case 'stepUntilStill':
+        return this.stepUntilStill();
       case 'expectBlob':
       case 'expectColour':
       case 'expectPalettes':
         return this.expectPicture(step);
-      case 'expectHelp': return this.expectHelp(step.count);
-      case 'expectEnded': return this.expectEnded();
-      case 'expectTitle': return this.expectTitle(step.title);
-      case 'snapshot': return this.snapshot(step.name);
-      default: return `unknown step ${step.kind}`;
+      case 'expectHelp':
+        return this.expectHelp(step.count);
+      case 'expectEnded':
+        return this.expectEnded();
+      case 'expectTitle':
+        return this.expectTitle(step.title);
+      case 'snapshot':
+        return this.snapshot(step.name);
+      default:
+        return `unknown step ${step.kind}`;
     }
   }
 

@@ -18,7 +18,7 @@ export function readPpm(file) {
   const token = () => {
     for (;;) {
       while (at < data.length && /\s/.test(String.fromCharCode(data[at]))) at += 1;
-      if (data[at] !== 0x23) break;  // '#' starts a comment line
+      if (data[at] !== 0x23) break; // '#' starts a comment line
       while (at < data.length && data[at] !== 0x0a) at += 1;
     }
     const start = at;
@@ -29,7 +29,7 @@ export function readPpm(file) {
   const width = Number(token());
   const height = Number(token());
   const maxValue = Number(token());
-  at += 1;  // the single whitespace byte before the pixels
+  at += 1; // the single whitespace byte before the pixels
   const size = width * height * 3;
   if (!(width > 0 && height > 0) || maxValue !== 255 || data.length < at + size) {
     throw new Error(`${file} has an unexpected PPM header or is cut short`);

@@ -23,8 +23,12 @@ class Words {
     this.line = line;
   }
 
-  done() { return this.at >= this.words.length; }
-  peek() { return this.done() ? '' : this.words[this.at]; }
+  done() {
+    return this.at >= this.words.length;
+  }
+  peek() {
+    return this.done() ? '' : this.words[this.at];
+  }
   take(word) {
     if (this.peek() !== word) return false;
     this.at += 1;
@@ -140,9 +144,25 @@ export function parseLine(raw, line) {
   const words = new Words(text, line);
   if (words.done()) return null;
   const step = {
-    kind: '', line, text, points: [], button: 1, fingers: 1, stride: 0, key: '', count: 1,
-    subject: 'piece', absent: false, held: false, near: false, within: kDefaultWithin,
-    width: 0, height: 0, rgb: [0, 0, 0], name: '', title: '',
+    kind: '',
+    line,
+    text,
+    points: [],
+    button: 1,
+    fingers: 1,
+    stride: 0,
+    key: '',
+    count: 1,
+    subject: 'piece',
+    absent: false,
+    held: false,
+    near: false,
+    within: kDefaultWithin,
+    width: 0,
+    height: 0,
+    rgb: [0, 0, 0],
+    name: '',
+    title: '',
   };
   const verb = words.word('a step');
   if (verb === 'move' || verb === 'click' || verb === 'tap') {
@@ -161,8 +181,18 @@ export function parseLine(raw, line) {
     step.kind = verb;
     step.key = words.letter();
     step.count = words.times();
-  } else if (verb === 'keydown' || verb === 'keyup' || verb === 'buttondown' || verb === 'buttonup') {
-    step.kind = {keydown: 'keyDown', keyup: 'keyUp', buttondown: 'buttonDown', buttonup: 'buttonUp'}[verb];
+  } else if (
+    verb === 'keydown' ||
+    verb === 'keyup' ||
+    verb === 'buttondown' ||
+    verb === 'buttonup'
+  ) {
+    step.kind = {
+      keydown: 'keyDown',
+      keyup: 'keyUp',
+      buttondown: 'buttonDown',
+      buttonup: 'buttonUp',
+    }[verb];
     step.key = words.letter();
   } else if (verb === 'turn') {
     step.kind = 'turn';
@@ -180,7 +210,7 @@ export function parseLine(raw, line) {
     step.kind = 'snapshot';
     step.name = words.word('a name');
     if (!/^[a-z0-9_-]+$/.test(step.name)) {
-      words.fail('a snapshot\'s name is lower-case letters, digits, _ and -');
+      words.fail("a snapshot's name is lower-case letters, digits, _ and -");
     }
   } else {
     words.fail(`unknown step "${verb}"`);

@@ -64,8 +64,10 @@ export function measure(image, match, x0, y0, x1, y1, skipPalettes) {
 
 export function describe(r) {
   if (r.count === 0) return 'no such pixel';
-  return `${r.count} such pixels, mean (${r.x.toFixed(1)}, ${r.y.toFixed(1)}), ` +
-      `${r.width}x${r.height} from (${r.left}, ${r.top})`;
+  return (
+    `${r.count} such pixels, mean (${r.x.toFixed(1)}, ${r.y.toFixed(1)}), ` +
+    `${r.width}x${r.height} from (${r.left}, ${r.top})`
+  );
 }
 
 // A blob expectation on one picture (holding is the driver's to watch):
@@ -76,19 +78,25 @@ export function judgeBlob(step, image) {
   let [x0, y0, x1, y1] = [0, 0, image.width, image.height];
   if (step.near) {
     const at = step.points[0];
-    [x0, y0, x1, y1] = [at.x - step.within, at.y - step.within,
-      at.x + step.within + 1, at.y + step.within + 1];
+    [x0, y0, x1, y1] = [
+      at.x - step.within,
+      at.y - step.within,
+      at.x + step.within + 1,
+      at.y + step.within + 1,
+    ];
   }
   const r = measure(image, match, x0, y0, x1, y1, true);
   if (step.absent) return {met: r.count === 0, seen: describe(r)};
   let met = r.count >= (piece ? kMinPiecePixels : kMinBallPixels);
   if (met && step.near) {
-    met = Math.abs(r.x - step.points[0].x) <= kPositionTolerance &&
-        Math.abs(r.y - step.points[0].y) <= kPositionTolerance;
+    met =
+      Math.abs(r.x - step.points[0].x) <= kPositionTolerance &&
+      Math.abs(r.y - step.points[0].y) <= kPositionTolerance;
   }
   if (met && step.width > 0) {
-    met = Math.abs(r.width - step.width) <= kSizeTolerance &&
-        Math.abs(r.height - step.height) <= kSizeTolerance;
+    met =
+      Math.abs(r.width - step.width) <= kSizeTolerance &&
+      Math.abs(r.height - step.height) <= kSizeTolerance;
   }
   return {met, seen: describe(r)};
 }
@@ -114,10 +122,14 @@ export function judgePalettes(image) {
 // Any picture expectation (blob, colour, palettes) of a step.
 export function judge(step, image) {
   switch (step.kind) {
-    case 'expectBlob': return judgeBlob(step, image);
-    case 'expectColour': return judgeColour(step, image);
-    case 'expectPalettes': return judgePalettes(image);
-    default: return {met: false, seen: 'not a picture expectation'};
+    case 'expectBlob':
+      return judgeBlob(step, image);
+    case 'expectColour':
+      return judgeColour(step, image);
+    case 'expectPalettes':
+      return judgePalettes(image);
+    default:
+      return {met: false, seen: 'not a picture expectation'};
   }
 }
 
@@ -125,8 +137,10 @@ export function judge(step, image) {
 // their count and the first of them in reading order, or null.
 export function compareFrames(reference, image, levels) {
   if (reference.width !== image.width || reference.height !== image.height) {
-    throw new Error(`a ${image.width}x${image.height} picture against a ` +
-        `${reference.width}x${reference.height} one`);
+    throw new Error(
+      `a ${image.width}x${image.height} picture against a ` +
+        `${reference.width}x${reference.height} one`,
+    );
   }
   let count = 0;
   let first = null;
@@ -134,12 +148,20 @@ export function compareFrames(reference, image, levels) {
   for (let i = 0; i < mask.length; i += 1) {
     const a = reference.rgb.subarray(i * 3, i * 3 + 3);
     const b = image.rgb.subarray(i * 3, i * 3 + 3);
-    if (Math.abs(a[0] - b[0]) > levels || Math.abs(a[1] - b[1]) > levels ||
-        Math.abs(a[2] - b[2]) > levels) {
+    if (
+      Math.abs(a[0] - b[0]) > levels ||
+      Math.abs(a[1] - b[1]) > levels ||
+      Math.abs(a[2] - b[2]) > levels
+    ) {
       mask[i] = 1;
       count += 1;
       if (first === null) {
-        first = {x: i % image.width, y: Math.floor(i / image.width), reference: [...a], image: [...b]};
+        first = {
+          x: i % image.width,
+          y: Math.floor(i / image.width),
+          reference: [...a],
+          image: [...b],
+        };
       }
     }
   }

@@ -29,10 +29,9 @@ import {kDesktop, kPhone, launchChromium, serveSite, ToyPage} from './toy_page.m
 
 const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
-const modules = process.env.BALLCOURSE_NODE_MODULES ??
-    path.join(repository, 'build/browser-tests');
-const artefacts = process.env.BALLCOURSE_ARTEFACT_DIR ??
-    path.join(repository, 'build/test-artefacts');
+const modules = process.env.BALLCOURSE_NODE_MODULES ?? path.join(repository, 'build/browser-tests');
+const artefacts =
+  process.env.BALLCOURSE_ARTEFACT_DIR ?? path.join(repository, 'build/test-artefacts');
 const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
 const device = process.env.BALLCOURSE_DEVICE === 'phone' ? kPhone : kDesktop;
 
@@ -51,8 +50,11 @@ function scenarioFiles() {
     return process.env.BALLCOURSE_SCENARIOS.split(':').filter((f) => f !== '');
   }
   const folder = path.join(repository, 'tests/scenarios');
-  return fs.readdirSync(folder).filter((f) => f.endsWith('.scenario')).sort()
-      .map((f) => path.join(folder, f));
+  return fs
+    .readdirSync(folder)
+    .filter((f) => f.endsWith('.scenario'))
+    .sort()
+    .map((f) => path.join(folder, f));
 }
 
 // Compares a snapshot with the desktop's picture of the same name; keeps
@@ -63,16 +65,19 @@ function compareWithDesktop(t, name, picture) {
   writePpm(browserFile, picture);
   const desktopFile = path.join(frames, 'desktop', `${name}.ppm`);
   if (!fs.existsSync(desktopFile)) {
-    return `no desktop picture ${desktopFile}: the desktop driver saves it when it plays the ` +
-        'same scenario, which must run first';
+    return (
+      `no desktop picture ${desktopFile}: the desktop driver saves it when it plays the ` +
+      'same scenario, which must run first'
+    );
   }
   const desktop = readPpm(desktopFile);
   const {count, first, mask} = compareFrames(desktop, picture, kDifferentLevels);
   const total = picture.width * picture.height;
   const share = count / total;
-  const figure = `${name}: ${count} of ${total} pixels (${(100 * share).toFixed(2)}%) differ ` +
-      `from the desktop's by more than ${kDifferentLevels} levels; at most ` +
-      `${100 * kMostDifferentShare}% may`;
+  const figure =
+    `${name}: ${count} of ${total} pixels (${(100 * share).toFixed(2)}%) differ ` +
+    `from the desktop's by more than ${kDifferentLevels} levels; at most ` +
+    `${100 * kMostDifferentShare}% may`;
   t.diagnostic(figure);
   console.log(figure);
   if (share <= kMostDifferentShare) return '';
@@ -83,17 +88,21 @@ function compareWithDesktop(t, name, picture) {
   });
   const markedFile = path.join(frames, 'browser', `${name}-differences.ppm`);
   writePpm(markedFile, marked);
-  return `${figure}\n  first difference at (${first.x}, ${first.y}): desktop ` +
-      `${first.reference.join(' ')}, browser ${first.image.join(' ')}\n` +
-      `  desktop: ${desktopFile}\n  browser: ${browserFile}\n  differences: ${markedFile}`;
+  return (
+    `${figure}\n  first difference at (${first.x}, ${first.y}): desktop ` +
+    `${first.reference.join(' ')}, browser ${first.image.join(' ')}\n` +
+    `  desktop: ${desktopFile}\n  browser: ${browserFile}\n  differences: ${markedFile}`
+  );
 }
 
 let server = null;
 let browser = null;
 
 before(async () => {
-  assert.ok(fs.existsSync(path.join(site, 'index.html')),
-      `no page at ${site}/index.html: build it with make web`);
+  assert.ok(
+    fs.existsSync(path.join(site, 'index.html')),
+    `no page at ${site}/index.html: build it with make web`,
+  );
   server = await serveSite(site);
   browser = await launchChromium(modules, chromiumPath);
 });
@@ -124,8 +133,10 @@ for (const file of scenarioFiles()) {
           saved = path.join(artefacts, 'browser', name, `line-${step.line}.ppm`);
           writePpm(saved, player.last);
         }
-        assert.fail(`${where}:${step.line}: ${step.text}\n  ${failure}` +
-            (saved ? `\n  picture: ${saved}` : ''));
+        assert.fail(
+          `${where}:${step.line}: ${step.text}\n  ${failure}` +
+            (saved ? `\n  picture: ${saved}` : ''),
+        );
       }
     } finally {
       await toy.close();

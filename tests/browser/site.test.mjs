@@ -24,8 +24,7 @@ import {eventually, kDesktop, kPhone, launchChromium, serveSite, ToyPage} from '
 
 const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
-const modules = process.env.BALLCOURSE_NODE_MODULES ??
-    path.join(repository, 'build/browser-tests');
+const modules = process.env.BALLCOURSE_NODE_MODULES ?? path.join(repository, 'build/browser-tests');
 const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
 // Installing the worker fetches the whole site again; on a busy machine
 // that can take a while.
@@ -35,8 +34,10 @@ const kTestTimeoutMs = 240000;
 let browser = null;
 
 before(async () => {
-  assert.ok(fs.existsSync(path.join(site, 'service_worker.js')),
-      `no service worker in ${site}: build it with make web`);
+  assert.ok(
+    fs.existsSync(path.join(site, 'service_worker.js')),
+    `no service worker in ${site}: build it with make web`,
+  );
   browser = await launchChromium(modules, chromiumPath);
 });
 
@@ -44,73 +45,95 @@ after(async () => {
   await browser?.close();
 });
 
-test('installs, and starts without its server after one visit', {timeout: kTestTimeoutMs},
-    async () => {
-      const server = await serveSite(site);
-      let closed = false;
-      const toy = await ToyPage.open(browser, server.url, kPhone);
-      try {
-        const session = await toy.context.newCDPSession(toy.page);
-        // The test's fresh profile is an incognito one, where Chromium offers
-        // no app to install whatever the page; any other reason fails.
-        const {installabilityErrors} = await session.send('Page.getInstallabilityErrors');
-        assert.deepEqual(installabilityErrors.filter((e) => e.errorId !== 'in-incognito'), []);
-        assert.ok(await eventually(() => toy.page.evaluate(async () =>
-          (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated'),
-        kWorkerSeconds), `no service worker took charge within ${kWorkerSeconds} s`);
+test(
+  'installs, and starts without its server after one visit',
+  {timeout: kTestTimeoutMs},
+  async () => {
+    const server = await serveSite(site);
+    let closed = false;
+    const toy = await ToyPage.open(browser, server.url, kPhone);
+    try {
+      const session = await toy.context.newCDPSession(toy.page);
+      // The test's fresh profile is an incognito one, where Chromium offers
+      // no app to install whatever the page; any other reason fails.
+      const {installabilityErrors} = await session.send('Page.getInstallabilityErrors');
+      assert.deepEqual(
+        installabilityErrors.filter((e) => e.errorId !== 'in-incognito'),
+        [],
+      );
+      assert.ok(
+        await eventually(
+          () =>
+            toy.page.evaluate(
+              async () =>
+                (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated',
+            ),
+          kWorkerSeconds,
+        ),
+        `no service worker took charge within ${kWorkerSeconds} s`,
+      );
 
-        await server.close();
-        closed = true;
-        await assert.rejects(fetch(server.url), 'the server still answers');
-        await toy.page.reload();
-        assert.ok(await toy.started(), `offline, the toy did not start${toy.firstError()}`);
-      } finally {
-        await toy.close();
-        if (!closed) await server.close();
-      }
-    });
+      await server.close();
+      closed = true;
+      await assert.rejects(fetch(server.url), 'the server still answers');
+      await toy.page.reload();
+      assert.ok(await toy.started(), `offline, the toy did not start${toy.firstError()}`);
+    } finally {
+      await toy.close();
+      if (!closed) await server.close();
+    }
+  },
+);
 
-test('the back button does not leave the page, and leaving a course asks first',
-    {timeout: kTestTimeoutMs}, async () => {
-      const server = await serveSite(site);
-      const toy = await ToyPage.open(browser, server.url, kDesktop);
-      try {
-        const {page} = toy;
-        const address = page.url();
-        const session = await toy.context.newCDPSession(page);
-        // On the canvas and beside it; the page before this one is about:blank.
-        for (const x of [toy.left + 300, toy.left + 700]) {
-          for (const type of ['mousePressed', 'mouseReleased']) {
-            await session.send('Input.dispatchMouseEvent',
-                {type, x, y: toy.top + 300, button: 'back', clickCount: 1});
-          }
+test(
+  'the back button does not leave the page, and leaving a course asks first',
+  {timeout: kTestTimeoutMs},
+  async () => {
+    const server = await serveSite(site);
+    const toy = await ToyPage.open(browser, server.url, kDesktop);
+    try {
+      const {page} = toy;
+      const address = page.url();
+      const session = await toy.context.newCDPSession(page);
+      // On the canvas and beside it; the page before this one is about:blank.
+      for (const x of [toy.left + 300, toy.left + 700]) {
+        for (const type of ['mousePressed', 'mouseReleased']) {
+          await session.send('Input.dispatchMouseEvent', {
+            type,
+            x,
+            y: toy.top + 300,
+            button: 'back',
+            clickCount: 1,
+          });
         }
-        assert.ok(!await eventually(() => page.url() !== address, 2), `went to ${page.url()}`);
-
-        // A block on the course: leaving asks, and staying keeps the toy.
-        let asked = '';
-        page.on('dialog', (dialog) => {
-          asked = dialog.type();
-          dialog.dismiss();
-        });
-        await toy.click(50, 50);
-        await page.close({runBeforeUnload: true});
-        assert.ok(await eventually(() => asked === 'beforeunload', 10), 'leaving did not ask');
-        assert.ok(!page.isClosed());
-        assert.ok(await toy.started());
-
-        // The block erased, the page closes without asking.
-        asked = '';
-        await toy.move(500, 500);
-        await toy.key('e');
-        await page.close({runBeforeUnload: true});
-        assert.ok(await eventually(() => page.isClosed(), 10), 'the page did not close');
-        assert.equal(asked, '');
-      } finally {
-        await toy.close();
-        await server.close();
       }
-    });
+      assert.ok(!(await eventually(() => page.url() !== address, 2)), `went to ${page.url()}`);
+
+      // A block on the course: leaving asks, and staying keeps the toy.
+      let asked = '';
+      page.on('dialog', (dialog) => {
+        asked = dialog.type();
+        dialog.dismiss();
+      });
+      await toy.click(50, 50);
+      await page.close({runBeforeUnload: true});
+      assert.ok(await eventually(() => asked === 'beforeunload', 10), 'leaving did not ask');
+      assert.ok(!page.isClosed());
+      assert.ok(await toy.started());
+
+      // The block erased, the page closes without asking.
+      asked = '';
+      await toy.move(500, 500);
+      await toy.key('e');
+      await page.close({runBeforeUnload: true});
+      assert.ok(await eventually(() => page.isClosed(), 10), 'the page did not close');
+      assert.equal(asked, '');
+    } finally {
+      await toy.close();
+      await server.close();
+    }
+  },
+);
 
 // Plays scenario steps given as text, each as written.
 async function play(toy, text) {
@@ -118,60 +141,77 @@ async function play(toy, text) {
   for (const step of parseScenario(text)) assert.equal(await player.play(step), '', step.text);
 }
 
-test('"Start again" after Q brings the toy back with an empty course',
-    {timeout: kTestTimeoutMs}, async () => {
-      const server = await serveSite(site);
-      const toy = await ToyPage.open(browser, server.url, kDesktop);
-      try {
-        const {page} = toy;
-        let asked = '';
-        page.on('dialog', (dialog) => {
-          asked = dialog.type();
-          dialog.dismiss();
-        });
-        await play(toy, 'click 50 50\nclick 300 400\nkey q\nexpect ended\n');
-        assert.equal(await page.locator('#commands button:enabled').count(), 0);
-        await Promise.all([page.waitForEvent('load'),
-          page.getByRole('button', {name: 'Start again'}).click()]);
-        assert.ok(await toy.started(), `the toy did not start again${toy.firstError()}`);
-        assert.equal(asked, '', 'starting again asked before leaving');
-        await play(toy, 'expect palettes\nexpect no piece stays\n');
-      } finally {
-        await toy.close();
-        await server.close();
-      }
-    });
-
-test('at scale 2 the picture, shrunk back, is the scale-1 picture apart from its edges',
-    {timeout: kTestTimeoutMs}, async () => {
-      const kLevels = 8;  // as the comparison with the desktop allows
-      const server = await serveSite(site);
-      const pictures = [];
-      for (const deviceScaleFactor of [1, 2]) {
-        const toy = await ToyPage.open(browser, server.url, {...kDesktop, deviceScaleFactor});
-        // The ball held at its start, a block and a curve on the course.
-        await play(toy, 'key p\nkey r\nclick 50 50\nclick 300 400\nclick 50 150\n' +
-            'click 420 250\nexpect piece stays near 300 400\nexpect palettes\n');
-        pictures.push(await toy.capture());
-        await toy.close();
-      }
+test(
+  '"Start again" after Q brings the toy back with an empty course',
+  {timeout: kTestTimeoutMs},
+  async () => {
+    const server = await serveSite(site);
+    const toy = await ToyPage.open(browser, server.url, kDesktop);
+    try {
+      const {page} = toy;
+      let asked = '';
+      page.on('dialog', (dialog) => {
+        asked = dialog.type();
+        dialog.dismiss();
+      });
+      await play(toy, 'click 50 50\nclick 300 400\nkey q\nexpect ended\n');
+      assert.equal(await page.locator('#commands button:enabled').count(), 0);
+      await Promise.all([
+        page.waitForEvent('load'),
+        page.getByRole('button', {name: 'Start again'}).click(),
+      ]);
+      assert.ok(await toy.started(), `the toy did not start again${toy.firstError()}`);
+      assert.equal(asked, '', 'starting again asked before leaving');
+      await play(toy, 'expect palettes\nexpect no piece stays\n');
+    } finally {
+      await toy.close();
       await server.close();
-      const [one, two] = pictures;
-      // An edge: a pixel of the scale-1 picture beside one of another colour.
-      const {mask: right} = compareFrames(one, {...one, rgb: one.rgb.subarray(3)}, kLevels);
-      const {mask: below} = compareFrames(one, {...one, rgb: one.rgb.subarray(3 * one.width)},
-          kLevels);
-      const edge = (i) => right[i] || right[i - 1] || below[i] || below[i - one.width];
-      const {mask} = compareFrames(one, two, kLevels);
-      const apart = mask.reduce((n, differs, i) => n + (differs && !edge(i) ? 1 : 0), 0);
-      assert.equal(apart, 0, `${apart} pixels away from the edges differ`);
-    });
+    }
+  },
+);
+
+test(
+  'at scale 2 the picture, shrunk back, is the scale-1 picture apart from its edges',
+  {timeout: kTestTimeoutMs},
+  async () => {
+    const kLevels = 8; // as the comparison with the desktop allows
+    const server = await serveSite(site);
+    const pictures = [];
+    for (const deviceScaleFactor of [1, 2]) {
+      const toy = await ToyPage.open(browser, server.url, {...kDesktop, deviceScaleFactor});
+      // The ball held at its start, a block and a curve on the course.
+      await play(
+        toy,
+        'key p\nkey r\nclick 50 50\nclick 300 400\nclick 50 150\n' +
+          'click 420 250\nexpect piece stays near 300 400\nexpect palettes\n',
+      );
+      pictures.push(await toy.capture());
+      await toy.close();
+    }
+    await server.close();
+    const [one, two] = pictures;
+    // An edge: a pixel of the scale-1 picture beside one of another colour.
+    const {mask: right} = compareFrames(one, {...one, rgb: one.rgb.subarray(3)}, kLevels);
+    const {mask: below} = compareFrames(
+      one,
+      {...one, rgb: one.rgb.subarray(3 * one.width)},
+      kLevels,
+    );
+    const edge = (i) => right[i] || right[i - 1] || below[i] || below[i - one.width];
+    const {mask} = compareFrames(one, two, kLevels);
+    const apart = mask.reduce((n, differs, i) => n + (differs && !edge(i) ? 1 : 0), 0);
+    assert.equal(apart, 0, `${apart} pixels away from the edges differ`);
+  },
+);
 
 // The site's worker, as the build writes it, with its version and files.
 function writeWorker(folder) {
-  execFileSync('cmake', [`-DSITE=${folder}`,
+  execFileSync('cmake', [
+    `-DSITE=${folder}`,
     `-DWORKER=${path.join(repository, 'web/service_worker.js')}`,
-    '-P', path.join(repository, 'web/site_version.cmake')]);
+    '-P',
+    path.join(repository, 'web/site_version.cmake'),
+  ]);
   const worker = fs.readFileSync(path.join(folder, 'service_worker.js'), 'utf8');
   return {
     version: /const kCache = '(ballcourse-[0-9a-f]{16})';/.exec(worker)?.[1],

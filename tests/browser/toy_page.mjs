@@ -15,14 +15,17 @@ import {createRequire} from 'node:module';
 // and a phone in portrait, touch only, where it fills the width.
 export const kDesktop = {viewport: {width: 1000, height: 700}, deviceScaleFactor: 1};
 export const kPhone = {
-  viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
+  viewport: {width: 390, height: 844},
+  deviceScaleFactor: 3,
+  isMobile: true,
+  hasTouch: true,
 };
-const kCanvasSize = 600;  // the program's window, in its own pixels
+const kCanvasSize = 600; // the program's window, in its own pixels
 // The canvas's drawing buffer has this many pixels to a CSS pixel at most.
 const kMostDevicePixels = 3;
-const kPhoneCanvasLeast = 340;  // CSS pixels
+const kPhoneCanvasLeast = 340; // CSS pixels
 const kCommandKeys = 'WSADEZXPORHQ';
-const kLeastButton = 44;  // CSS pixels, a fingertip
+const kLeastButton = 44; // CSS pixels, a fingertip
 // Two fingers on the canvas are this far apart, in canvas pixels.
 const kFingerGap = 80;
 // How long the page may take to compile the program and draw its first
@@ -34,9 +37,16 @@ const kPollMs = 50;
 // for the network or a profile of an earlier run: Playwright gives each
 // launch a fresh temporary --user-data-dir of its own.
 const kChromiumFlags = [
-  '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
-  '--enable-unsafe-swiftshader', '--disable-gpu-sandbox', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--headless=new',
+  '--no-sandbox',
+  '--use-gl=angle',
+  '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader',
+  '--disable-gpu-sandbox',
+  '--no-first-run',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
   '--disable-quic',
 ];
 
@@ -107,10 +117,11 @@ export async function serveSite(root) {
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     // Ends kept-alive connections too: a page must not reach a closed server.
-    close: () => new Promise((resolve) => {
-      server.close(resolve);
-      server.closeAllConnections();
-    }),
+    close: () =>
+      new Promise((resolve) => {
+        server.close(resolve);
+        server.closeAllConnections();
+      }),
   };
 }
 
@@ -124,7 +135,11 @@ export async function launchChromium(modulesDir, executablePath) {
   const env = {...process.env};
   delete env.DISPLAY;
   return chromium.launch({
-    executablePath, headless: true, args: kChromiumFlags, env, timeout: kStartSeconds * 1000,
+    executablePath,
+    headless: true,
+    args: kChromiumFlags,
+    env,
+    timeout: kStartSeconds * 1000,
   });
 }
 
@@ -140,15 +155,17 @@ export class ToyPage {
     const toy = new ToyPage(context, page, device);
     await page.goto(url);
     // An error thrown while loading ends the wait: the toy will not start.
-    if (!await toy.started()) {
+    if (!(await toy.started())) {
       const state = await page.evaluate(() => document.body.dataset.toy);
       const status = await page.locator('#status').textContent();
       await toy.close();
-      throw new Error(`the toy did not start: after ${kStartSeconds} s at most the page is ` +
-          `"${state}", its status "${status}"${toy.firstError()}`);
+      throw new Error(
+        `the toy did not start: after ${kStartSeconds} s at most the page is ` +
+          `"${state}", its status "${status}"${toy.firstError()}`,
+      );
     }
     const box = await page.locator('#toy').boundingBox();
-    const problem = await toy.layoutProblem(box) || await toy.bufferProblem();
+    const problem = (await toy.layoutProblem(box)) || (await toy.bufferProblem());
     if (problem) {
       await toy.close();
       throw new Error(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
@@ -170,13 +187,19 @@ export class ToyPage {
   async bufferProblem() {
     const {width, height, css, ratio} = await this.page.evaluate(() => {
       const toy = document.getElementById('toy');
-      return {width: toy.width, height: toy.height, css: toy.getBoundingClientRect().width,
-        ratio: window.devicePixelRatio};
+      return {
+        width: toy.width,
+        height: toy.height,
+        css: toy.getBoundingClientRect().width,
+        ratio: window.devicePixelRatio,
+      };
     });
     const across = css * Math.min(ratio, kMostDevicePixels);
     if (Math.abs(width - across) <= 1 && height === width) return '';
-    return `the drawing buffer is ${width}x${height} for a canvas of ${css} CSS pixels at ` +
-        `${ratio} device pixels each`;
+    return (
+      `the drawing buffer is ${width}x${height} for a canvas of ${css} CSS pixels at ` +
+      `${ratio} device pixels each`
+    );
   }
 
   // The phone turned on its side, or back upright: the screen's width and
@@ -185,15 +208,19 @@ export class ToyPage {
   async turn() {
     const {width, height} = this.page.viewportSize();
     await this.page.setViewportSize({width: height, height: width});
-    await eventually(async () => await this.bufferProblem() === '', 10);
+    await eventually(async () => (await this.bufferProblem()) === '', 10);
     this.place(await this.page.locator('#toy').boundingBox());
     return this.bufferProblem();
   }
 
   // Waits until the toy draws or fails to start; true if it runs.
   async started() {
-    await eventually(async () => this.errors.length > 0 ||
-        (await this.page.evaluate(() => document.body.dataset.toy)) !== 'loading', kStartSeconds);
+    await eventually(
+      async () =>
+        this.errors.length > 0 ||
+        (await this.page.evaluate(() => document.body.dataset.toy)) !== 'loading',
+      kStartSeconds,
+    );
     return (await this.page.evaluate(() => document.body.dataset.toy)) === 'running';
   }
 
@@ -206,20 +233,31 @@ export class ToyPage {
   async layoutProblem(box) {
     const {viewport, hasTouch} = this.device;
     const size = `${box.width}x${box.height} CSS pixels`;
-    if (!hasTouch && (Math.round(box.width) !== kCanvasSize ||
-                      Math.round(box.height) !== kCanvasSize)) {
+    if (
+      !hasTouch &&
+      (Math.round(box.width) !== kCanvasSize || Math.round(box.height) !== kCanvasSize)
+    ) {
       return `the canvas shows at ${size}, not 600x600`;
     }
-    if (hasTouch && (Math.abs(box.width - box.height) > 1 || box.width < kPhoneCanvasLeast ||
-                     box.width < viewport.width - 2 * box.x - 1)) {
+    if (
+      hasTouch &&
+      (Math.abs(box.width - box.height) > 1 ||
+        box.width < kPhoneCanvasLeast ||
+        box.width < viewport.width - 2 * box.x - 1)
+    ) {
       return `the canvas shows at ${size} from x = ${box.x}, not a square that fills the width`;
     }
     const page = await this.page.evaluate(() => ({
       scrollWidth: document.documentElement.scrollWidth,
       buttons: [...document.querySelectorAll('button[aria-keyshortcuts]')].map((b) => {
         const r = b.getBoundingClientRect();
-        return {key: b.getAttribute('aria-keyshortcuts'), top: r.top, bottom: r.bottom,
-          width: r.width, height: r.height};
+        return {
+          key: b.getAttribute('aria-keyshortcuts'),
+          top: r.top,
+          bottom: r.bottom,
+          width: r.width,
+          height: r.height,
+        };
       }),
     }));
     if (page.scrollWidth > viewport.width) {
@@ -232,7 +270,8 @@ export class ToyPage {
         return `the ${b.key} button is ${b.width}x${b.height} CSS pixels`;
       }
       if (b.bottom > viewport.height) return `the ${b.key} button is below the first screen`;
-      if (hasTouch && b.top < box.y + box.height) return `the ${b.key} button is not under the canvas`;
+      if (hasTouch && b.top < box.y + box.height)
+        return `the ${b.key} button is not under the canvas`;
     }
     return '';
   }
@@ -241,12 +280,12 @@ export class ToyPage {
     this.context = context;
     this.page = page;
     this.device = device;
-    this.left = 0;  // the canvas's place on the page and CSS pixels per canvas pixel
+    this.left = 0; // the canvas's place on the page and CSS pixels per canvas pixel
     this.top = 0;
     this.scale = 1;
-    this.session = null;  // the DevTools session that touches are sent through
-    this.lines = [];   // what the program printed, a line a console.log
-    this.errors = [];  // what the page threw and did not catch
+    this.session = null; // the DevTools session that touches are sent through
+    this.lines = []; // what the program printed, a line a console.log
+    this.errors = []; // what the page threw and did not catch
     page.on('console', (message) => {
       if (message.type() === 'log') this.lines.push(message.text());
     });
@@ -306,7 +345,10 @@ export class ToyPage {
     const place = (p) => {
       if (fingers === 1) return [{...this.at(p.x, p.y), id: 1}];
       const half = kFingerGap / 2;
-      return [{...this.at(p.x - half, p.y), id: 1}, {...this.at(p.x + half, p.y), id: 2}];
+      return [
+        {...this.at(p.x - half, p.y), id: 1},
+        {...this.at(p.x + half, p.y), id: 2},
+      ];
     };
     const landing = place(from);
     await this.touch('touchStart', landing.slice(0, 1));
@@ -317,8 +359,9 @@ export class ToyPage {
 
   // The command button of a key, pressed by a finger and let go.
   async buttonDown(letter) {
-    const box = await this.page.locator(`button[aria-keyshortcuts="${letter.toUpperCase()}"]`)
-        .boundingBox();
+    const box = await this.page
+      .locator(`button[aria-keyshortcuts="${letter.toUpperCase()}"]`)
+      .boundingBox();
     await this.touch('touchStart', [{x: box.x + box.width / 2, y: box.y + box.height / 2, id: 1}]);
   }
   async buttonUp() {
@@ -344,7 +387,7 @@ export class ToyPage {
   async capture() {
     const encoded = await this.page.evaluate((size) => {
       const toy = document.getElementById('toy');
-      const copy = window.scenarioCopy ??= document.createElement('canvas');
+      const copy = (window.scenarioCopy ??= document.createElement('canvas'));
       copy.width = size;
       copy.height = size;
       const g = copy.getContext('2d', {willReadFrequently: true});
