@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <vector>
+
+#include "geometry/point3.h"
+
+class Ball;
+class GrownBox;
+
+// How far from where it stood a wedged ball's centre is looked for a place
+// clear of every box, in the ball's diameters: past the far side of two
+// palette blocks' arms pressed together (each 0.2 thick, grown), short of
+// carrying the ball across the course.
+constexpr double kWedgeReachDiameters = 4.0;
+
+// For a centre that the push-outs leave inside one of `boxes`, as in a gap
+// narrower than the ball between overlapping boxes: moves it from `start`, the
+// centre before the push-outs, to a place outside every box (kPushOutMargin in
+// front of the planes it leaves through) and takes away the velocity into
+// those planes. With no such place within kWedgeReachDiameters the ball goes
+// back to `start` with its motion stopped. Returns false, the ball unchanged,
+// when the centre is inside no box.
+bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball);
