@@ -2,6 +2,7 @@
 #pragma once
 
 #include "geometry/point3.h"
+#include "geometry/rounding.h"
 #include "geometry/vector3.h"
 
 class Ball;
@@ -24,8 +25,8 @@ class Face {
         const Vector3& n = unitNormal;
         const Point3& c0 = corners[0];
         // Summed in this order.
-        return static_cast<float>(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
-                                  double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
+        return rounded(-double(n.x) * c0.x - double(n.y) * c0.y - double(n.z) * c0.z +
+                       double(n.y) * p.y + double(n.z) * p.z + double(n.x) * p.x);
     }
     // The t in which P + t·(Q − P) lies on the plane; -1 when the motion is
     // parallel to the plane or P lies behind it. Negative (not -1) when P is in
@@ -33,9 +34,9 @@ class Face {
     double planeParam(const Point3& p, const Point3& q) const {
         const Vector3& n = unitNormal;
         const float num = signedDistance(p);
-        const float den = static_cast<float>(double(n.y) * (double(p.y) - q.y) +
-                                             double(n.z) * (double(p.z) - q.z) +
-                                             double(n.x) * (double(p.x) - q.x));
+        const float den =
+            rounded(double(n.y) * (double(p.y) - q.y) + double(n.z) * (double(p.z) - q.z) +
+                    double(n.x) * (double(p.x) - q.x));
         if (den == 0.0f || num < 0.0f) {
             return -1.0;
         }
@@ -49,7 +50,7 @@ class Face {
     // end; otherwise the contact point in the plane.
     bool planeContact(const Point3& p, const Point3& q, Point3& contact) const {
         const double t = planeParam(p, q);
-        const float tf = static_cast<float>(t);
+        const float tf = rounded(t);
         // A centre already on the plane (t = 0) is leaving or sliding, so it is
         // no hit; a step that ends exactly on the plane (t = 1) is, or the ball
         // would stand on the plane next tick and fall through it.

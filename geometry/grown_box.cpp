@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/grown_box.h"
 
+#include <cmath>
 #include <limits>
 
+#include "geometry/rounding.h"
 #include "scene/ball.h"
 
 namespace {
@@ -39,7 +41,7 @@ std::array<Face, GrownBox::kFaceCount> buildFaces(const Matrix4& world, float ex
 }  // namespace
 
 float grownHalfExtent(float radius, float scale) {
-    return static_cast<float>(0.5 + double(radius) / double(scale));
+    return rounded(0.5 + double(radius) / double(scale));
 }
 
 GrownBox::GrownBox(const Matrix4& world, float radius, float sx, float sy, float sz)
@@ -60,12 +62,37 @@ GrownBox::Hit GrownBox::nearestHit(const Ball& ball, const HitBound* faceBounds)
             continue;
         }
         const double d = distance(h, p);
-        if (d >= 0.0 && static_cast<float>(d) < nearest.distance) {
-            nearest = Hit{i, static_cast<float>(d)};
+        if (d >= 0.0 && rounded(d) < nearest.distance) {
+            nearest = Hit{i, rounded(d)};
         }
     }
     if (nearest.face < 0) {
         nearest.distance = -1.0f;
     }
     return nearest;
+}
+
+bool GrownBox::holds(const Point3& p, float clearance) const {
+    bool anyNormal = false;
+    for (const Face& face : faces) {
+        if (!(face.signedDistance(p) <= clearance)) {
+            return false;
+        }
+        anyNormal = anyNormal || !isZero(face.normal());
+    }
+    return anyNormal;
+}
+
+int GrownBox::exitFace(const Point3& p) const {
+    int exit = -1;
+    float most = -HUGE_VALF;
+    for (int i = 0; i < kFaceCount; ++i) {
+        const float d = faces[i].signedDistance(p);
+        // A zero normal (a collapsed box) points nowhere to move along.
+        if (d > most && !isZero(faces[i].normal())) {
+            most = d;
+            exit = i;
+        }
+    }
+    return exit;
 }

@@ -41,6 +41,18 @@ class GrownBox {
     // would find: the answer is the same, only cheaper.
     Hit nearestHit(const Ball& ball, const HitBound* faceBounds = nullptr) const;
 
+    // Whether p is behind, or no more than `clearance` world units in front
+    // of, every face plane: at 0, whether the box holds p, where no face's hit
+    // test sees it coming in. A NaN distance counts as in front, and a
+    // collapsed box (no face normal) holds nothing.
+    bool holds(const Point3& p, float clearance = 0.0f) const;
+
+    // The face p leads out through: of the faces with a normal, the one with
+    // the largest signed distance of p, so for a p the box holds the face it
+    // is least deep behind; -1 for none. Strict, so the earlier of equal faces
+    // wins.
+    int exitFace(const Point3& p) const;
+
   private:
     std::array<Face, kFaceCount> faces;
 };

@@ -4,6 +4,6 @@
 // value rounded once to single precision, to nearest. The geometry computes in
 // double within one operation and stores floats: this marks each place where a
 // result is stored, so the rounding is seen where it happens.
-inline float rounded(double value) {
+constexpr float rounded(double value) {
     return static_cast<float>(value);
 }

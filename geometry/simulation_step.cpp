@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "geometry/wedge_exit.h"
+#include "geometry/wedge_push_out.h"
 #include "scene/ball.h"
 
 namespace {
@@ -43,12 +43,12 @@ bool pushOutOfPieces(Ball& ball, const SceneList& pieces) {
 
 // Moves a centre that the rounds left inside a box, handed from one box to
 // another, clear of all of them at once.
-void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
+void pushOutOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
     std::vector<const GrownBox*> boxes;
     for (const auto& piece : pieces) {
         piece->appendGrownBoxes(ball.radius, boxes);
     }
-    pushClearOfBoxes(boxes, start, ball);
+    ::pushOutOfWedge(boxes, start, ball);
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) 
 void simulationStep(Ball& ball, const SceneList& pieces) {
     const Point3 start = ball.center();
     if (!pushOutOfPieces(ball, pieces)) {
-        pushClearOfWedge(ball, pieces, start);
+        pushOutOfWedge(ball, pieces, start);
     }
     int resolutions = 0;
     Piece* nearest = nullptr;

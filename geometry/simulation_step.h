@@ -16,7 +16,7 @@ constexpr int kMaxResolutionsPerStep = 10;
 // round almost always does; a tangle of pieces may take several. The bound
 // ends a ball wedged in a gap narrower than itself, where every way out of one
 // box leads into another: the wedge is then settled with all the boxes at once
-// (pushClearOfBoxes).
+// (pushOutOfWedge).
 constexpr int kMaxPushOutRounds = 10;
 
 // One tick of the ball: first move its centre out of any piece that holds it

@@ -38,3 +38,9 @@ class Vector3 {
     float y = 0.0f;
     float z = 0.0f;
 };
+
+// Whether every component of v is zero: a collapsed box's face normal, or the
+// axis of two parallel trackball points, neither of which points anywhere.
+inline bool isZero(const Vector3& v) {
+    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
+}

@@ -14,10 +14,6 @@ namespace {
 // Degrees per radian, formed from the single-precision π.
 constexpr double kDegreesPerRadian = 180.0 / double(kPi);
 
-bool isZero(const Vector3& v) {
-    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
-}
-
 }  // namespace
 
 Vector3 projectToSphere(float u, float v) {

@@ -15,7 +15,7 @@
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "geometry/simulation_step.h"
-#include "geometry/wedge_exit.h"
+#include "geometry/wedge_push_out.h"
 #include "scene/ball.h"
 #include "scene/block.h"
 #include "scene/curve.h"
@@ -116,7 +116,7 @@ class StraightforwardHits {
         }
         std::vector<const GrownBox*> all;
         for (const GrownBox& box : boxes) all.push_back(&box);
-        wedges += pushClearOfBoxes(all, start, ball);
+        wedges += pushOutOfWedge(all, start, ball);
     }
 
     // The simulation step with the push-out and the hit tests above.

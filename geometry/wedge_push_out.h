@@ -15,12 +15,9 @@ class GrownBox;
 constexpr double kWedgeReachDiameters = 4.0;
 
 // For a centre that the push-outs leave inside one of `boxes`, as in a gap
-// narrower than the ball between overlapping boxes: moves it from `start`, the
-// centre before the push-outs, to the nearest place found outside every box
-// (kPushOutMargin in front of one face or two), and takes away the velocity
-// into the planes it left through. Exits through the face of each box that
-// the start is least deep behind, or farthest in front of, are preferred to
-// the others, and a search outward comes last. With no such place within
+// narrower than the ball between overlapping boxes: moves it to a place
+// outside every box near `start`, the centre before the push-outs, and takes
+// away the velocity into the planes it left through. With no such place within
 // kWedgeReachDiameters the ball goes back to `start` with its motion stopped.
 // Returns false, the ball unchanged, when the centre is inside no box.
-bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball);
+bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball);

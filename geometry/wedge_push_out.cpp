@@ -1,39 +1,24 @@
 // SPDX-License-Identifier: MIT
-#include "geometry/wedge_exit.h"
+#include "geometry/wedge_push_out.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 
-#include "geometry/centre_moves.h"
 #include "geometry/grown_box.h"
+#include "geometry/leaving_planes.h"
 #include "geometry/push_out.h"
+#include "geometry/rounding.h"
 #include "scene/ball.h"
 
 namespace {
-
-// Whether p is behind, or no more than `clearance` in front of, every face
-// plane of the box: at 0, whether the box holds p as the push-out reads it. A
-// NaN distance counts as in front, and a box with no face normal holds
-// nothing.
-bool withinAllFaces(const GrownBox& box, const Point3& p, float clearance) {
-    bool anyNormal = false;
-    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-        const Face& face = box.face(i);
-        if (!(face.signedDistance(p) <= clearance)) {
-            return false;
-        }
-        anyNormal = anyNormal || !isZero(face.normal());
-    }
-    return anyNormal;
-}
 
 // A wedged centre's exits. A place is clear of a box when it is more than
 // this in front of one of its faces: half the margin, so that an exit left
 // kPushOutMargin in front of its own planes passes whatever the rounding, and
 // a place the hit test would read as on a plane does not.
-constexpr float kClearance = static_cast<float>(kPushOutMargin / 2);
+constexpr float kClearance = rounded(kPushOutMargin / 2);
 // Two planes nearer parallel than this (the square of the sine of the angle
 // between their normals) meet far off or not at all: no edge between them.
 constexpr double kMinSineSquared = 1e-6;
@@ -63,44 +48,26 @@ struct WedgeSearch {
     // other one has the start farther than that in front of one of its faces.
     std::vector<const GrownBox*> near;
     std::vector<const Face*> planes;
-    // Per plane: whether it is the face of its box that the start is least
-    // deep behind (or, for a box that does not hold it, farthest in front of).
+    // Per plane: whether it is its box's exit face for the start.
     std::vector<bool> leading;
     Exit best;
 };
 
-// The face with the largest signed distance of p, of those with a normal; -1
-// for none. Strict, so the earlier of equal faces wins: for a box that holds
-// p, the push-out's exit face.
-int leadingFace(const GrownBox& box, const Point3& p) {
-    int lead = -1;
-    float most = -HUGE_VALF;
-    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-        const float d = box.face(i).signedDistance(p);
-        if (d > most && !isZero(box.face(i).normal())) {
-            most = d;
-            lead = i;
-        }
-    }
-    return lead;
-}
-
 WedgeSearch searchAround(const std::vector<const GrownBox*>& boxes, const Point3& start,
                          double reach) {
     WedgeSearch search{start, reach, {}, {}, {}, {}};
-    const float nearBy = static_cast<float>(reach) + kClearance;
+    const float nearBy = rounded(reach) + kClearance;
     for (const GrownBox* box : boxes) {
-        if (withinAllFaces(*box, start, nearBy)) {
+        if (box->holds(start, nearBy)) {
             search.near.push_back(box);
         }
     }
     // Those holding the start go first, in the course's order.
-    std::stable_partition(search.near.begin(), search.near.end(), [&start](const GrownBox* box) {
-        return withinAllFaces(*box, start, 0.0f);
-    });
+    std::stable_partition(search.near.begin(), search.near.end(),
+                          [&start](const GrownBox* box) { return box->holds(start); });
     const size_t exitBoxes = std::min(search.near.size(), size_t(kMaxExitBoxes));
     for (size_t b = 0; b < exitBoxes; ++b) {
-        const int lead = leadingFace(*search.near[b], start);
+        const int lead = search.near[b]->exitFace(start);
         for (int i = 0; i < GrownBox::kFaceCount; ++i) {
             if (!isZero(search.near[b]->face(i).normal())) {
                 search.planes.push_back(&search.near[b]->face(i));
@@ -118,7 +85,7 @@ void tryExit(WedgeSearch& search, const Point3& q, const Vector3* normals, int c
         return;
     }
     for (const GrownBox* box : search.near) {
-        if (withinAllFaces(*box, q, kClearance)) {
+        if (box->holds(q, kClearance)) {
             return;
         }
     }
@@ -155,17 +122,15 @@ void exitsThroughEdges(WedgeSearch& search, bool leadingOnly) {
             if (!(det > kMinSineSquared)) {
                 continue;
             }
-            // p + a·n0 + b·n1 lies the margin in front of both planes.
+            // p moved a along n0 and b along n1 lies the margin in front of
+            // both planes.
             const double r0 = kPushOutMargin - search.planes[i]->signedDistance(p);
             const double r1 = kPushOutMargin - search.planes[j]->signedDistance(p);
             const double a = (r0 - c * r1) / det, b = (r1 - c * r0) / det;
             if (!(a * a + b * b + 2.0 * a * b * c <= search.reach * search.reach)) {
                 continue;
             }
-            const Point3 q(static_cast<float>(p.x + a * n[0].x + b * n[1].x),
-                           static_cast<float>(p.y + a * n[0].y + b * n[1].y),
-                           static_cast<float>(p.z + a * n[0].z + b * n[1].z));
-            tryExit(search, q, n, 2);
+            tryExit(search, movedAlong(p, n[0], a, n[1], b), n, 2);
         }
     }
 }
@@ -194,20 +159,27 @@ void searchOutward(WedgeSearch& search) {
 
 }  // namespace
 
-bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball) {
+// Where a wedged centre goes, tried in this order; the first step that finds
+// places clear of every box near the start gives the nearest of them:
+// 1. out through each box's leading face (the one the start is least deep
+//    behind, or for a box that does not hold it farthest in front of), or
+//    through the edge where two such faces meet. In a funnel these are the
+//    arms' inner faces, whose crease lies above the ball, while the nearest
+//    way out over every plane may lie through the funnel's tip, below it;
+// 2. out through any face of the boxes near the start, or any edge of two;
+// 3. outward from the start, sphere by sphere, for a pocket that no face or
+//    edge leads out of;
+// 4. back to the start, with the motion stopped.
+bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball) {
     const Point3 p = ball.center();
     if (std::none_of(boxes.begin(), boxes.end(),
-                     [&p](const GrownBox* box) { return withinAllFaces(*box, p, 0.0f); })) {
+                     [&p](const GrownBox* box) { return box->holds(p); })) {
         return false;
     }
     const double reach = kWedgeReachDiameters * 2.0 * double(ball.radius);
     Exit exit;
     if (reach > 0.0 && reach < HUGE_VAL) {
         WedgeSearch search = searchAround(boxes, start, reach);
-        // First through the planes the start is on the way out of, box by box.
-        // In a funnel those are the arms' inner faces, which meet in the
-        // crease above the ball; the nearest way out over every plane may lie
-        // through the funnel's tip, below it.
         exitsThroughFaces(search, true);
         exitsThroughEdges(search, true);
         if (search.best.normalCount == 0) {
