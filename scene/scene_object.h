@@ -83,7 +83,10 @@ class SceneObject {
     Tuple3 spare;
     Float3 scale;
     Float3 position;
-    float rotation[16];
+    // The identity before OpenGL's read-back fills it, so that an object
+    // made with no rendering context current still has a defined rotation.
+    float rotation[16] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+                          0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
     Float3 shapeScale;
     Float3 shapeOffset;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The wedged ball's way out, on grown boxes built by hand. The ball's
-// constructor asks the modelview stack for its identity rotation; with no
-// context current that call does nothing, and nothing here reads the rotation.
+// The wedged ball's way out, on grown boxes built by hand. No rendering
+// context is current here: the ball's constructor then keeps the identity
+// rotation it starts with, and nothing here reads the rotation.
 #include "geometry/wedge_push_out.h"
 
 #include <gtest/gtest.h>
