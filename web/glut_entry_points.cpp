@@ -90,7 +90,10 @@ int glutCreateWindow(const char* title) {
     if (id == 0) return 0;
     const int across = ballcourse_page_open(initialWidth, initialHeight);
     ballcourse_page_set_title(title);
-    web::openRenderer("#toy", initialWidth, initialHeight);
+    web::RendererFailure failure;
+    if (!web::openRenderer("#toy", initialWidth, initialHeight, failure)) {
+        ballcourse_page_cannot_draw(failure.what.c_str(), failure.log.c_str());
+    }
     web::sizeDrawingBuffer(across);
     ballcourse_page_request_frame();
     return id;

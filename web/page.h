@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What the C++ side of the browser platform layer asks of the page
-// (page_glue.js): the canvas, timers and animation frames.
+// (page_glue.js): the canvas, timers and animation frames, and word that
+// the toy cannot draw.
 #pragma once
 
 extern "C" {
@@ -14,4 +15,7 @@ void ballcourse_page_set_title(const char* title);
 void ballcourse_page_request_frame();
 // ballcourse_timer(id) after `milliseconds`.
 void ballcourse_page_set_timer(unsigned milliseconds, int id);
+// The renderer cannot draw: `what` in a few words, for the page to show, and
+// the WebGL driver's log of it, for the console.
+void ballcourse_page_cannot_draw(const char* what, const char* log);
 }

@@ -508,4 +508,15 @@ mergeInto(LibraryManager.library, {
     }, milliseconds);
     page.timers[handle] = true;
   },
+
+  // The driver's log to the console; the page (Module.onCannotDraw) says on
+  // its status line that the toy cannot draw, and why.
+  ballcourse_page_cannot_draw: function (what, log) {
+    var words = UTF8ToString(what);
+    var driverLog = UTF8ToString(log);
+    console.error(
+      'The toy cannot draw: ' + words + '. ' + (driverLog ? 'WebGL says:\n' + driverLog : ''),
+    );
+    if (Module['onCannotDraw']) Module['onCannotDraw'](words);
+  },
 });

@@ -5,6 +5,7 @@
 #include <webgl/webgl1.h>
 #include <webgl/webgl1_ext.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -131,23 +132,64 @@ struct Sent {
 };
 Sent sent;
 
-GLuint compile(GLenum kind, const char* source) {
+// The info log of a shader or of the program, as the driver wrote it.
+template <typename GetParameter, typename GetLog>
+std::string infoLog(GLuint id, GetParameter getParameter, GetLog getLog) {
+    GLint length = 0;
+    getParameter(id, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return "";
+    std::string log(static_cast<std::size_t>(length), '\0');
+    GLsizei written = 0;
+    getLog(id, length, &written, log.data());
+    log.resize(static_cast<std::size_t>(std::max(written, 0)));
+    return log;
+}
+
+// The shader compiled, or 0 with the driver's reason in `failure`.
+GLuint compile(GLenum kind, const char* source, RendererFailure& failure) {
     const GLuint shader = emscripten_glCreateShader(kind);
     emscripten_glShaderSource(shader, 1, &source, nullptr);
     emscripten_glCompileShader(shader);
-    return shader;
+    GLint compiled = GL_FALSE;
+    emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == GL_TRUE) return shader;
+    failure.what = kind == GL_VERTEX_SHADER ? "WebGL did not compile its vertex shader"
+                                            : "WebGL did not compile its fragment shader";
+    failure.log = infoLog(shader, emscripten_glGetShaderiv, emscripten_glGetShaderInfoLog);
+    emscripten_glDeleteShader(shader);
+    return 0;
 }
 
-bool linkProgram() {
+// The program linked from both shaders, or 0 with the driver's reason in
+// `failure`. The shaders go once linked: the program keeps what it needs.
+GLuint linkShaders(RendererFailure& failure) {
+    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader, failure);
+    if (vertex == 0) return 0;
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader, failure);
+    if (fragment == 0) {
+        emscripten_glDeleteShader(vertex);
+        return 0;
+    }
     const GLuint id = emscripten_glCreateProgram();
-    emscripten_glAttachShader(id, compile(GL_VERTEX_SHADER, kVertexShader));
-    emscripten_glAttachShader(id, compile(GL_FRAGMENT_SHADER, kFragmentShader));
+    emscripten_glAttachShader(id, vertex);
+    emscripten_glAttachShader(id, fragment);
     emscripten_glLinkProgram(id);
+    emscripten_glDeleteShader(vertex);
+    emscripten_glDeleteShader(fragment);
     GLint linked = GL_FALSE;
     emscripten_glGetProgramiv(id, GL_LINK_STATUS, &linked);
-    if (linked != GL_TRUE) {
-        return false;
-    }
+    if (linked == GL_TRUE) return id;
+    failure.what = "WebGL did not link its shaders";
+    failure.log = infoLog(id, emscripten_glGetProgramiv, emscripten_glGetProgramInfoLog);
+    emscripten_glDeleteProgram(id);
+    return 0;
+}
+
+// Links the shaders, takes the places of their attributes and uniforms and
+// puts the program in use; false, with why in `failure`, if it cannot.
+bool useProgram(RendererFailure& failure) {
+    const GLuint id = linkShaders(failure);
+    if (id == 0) return false;
     Program p;
     p.id = id;
     p.position = emscripten_glGetAttribLocation(id, "position");
@@ -364,7 +406,7 @@ void flush() {
 
 }  // namespace
 
-bool openRenderer(const char* selector, int width, int height) {
+bool openRenderer(const char* selector, int width, int height, RendererFailure& failure) {
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;
@@ -377,6 +419,8 @@ bool openRenderer(const char* selector, int width, int height) {
         emscripten_webgl_create_context(selector, &attributes);
     if (context <= 0 ||
         emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+        failure.what = "the browser gave it no WebGL";
+        failure.log.clear();
         return false;
     }
     canvasSelector = selector;
@@ -385,7 +429,7 @@ bool openRenderer(const char* selector, int width, int height) {
     emscripten_glDepthFunc(GL_LESS);
     // Every clear and draw stays within its window's rectangle.
     emscripten_glEnable(GL_SCISSOR_TEST);
-    if (!linkProgram()) return false;
+    if (!useProgram(failure)) return false;
     instancing = emscripten_webgl_enable_ANGLE_instanced_arrays(context) == EM_TRUE;
     if (instancing) emscripten_glGenBuffers(1, &instanceBuffer);
     pointInstanceAttributes(false);

@@ -15,6 +15,7 @@
 // flat shading, blending, anything the program does not draw with.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "web/gl_state.h"
@@ -36,11 +37,20 @@ struct GpuMesh {
     int vertexCount = 0;
 };
 
+// Why the renderer cannot draw: a few words for the page to show, and the
+// driver's own log of it (empty when the driver wrote none).
+struct RendererFailure {
+    std::string what;
+    std::string log;
+};
+
 // Opens WebGL on the canvas matching `selector` (e.g. "#toy"), of the
 // program's width by height, keeping its drawing buffer between frames so
-// the page can read it at any time. False when the browser gives no WebGL
-// context.
-bool openRenderer(const char* selector, int canvasWidth, int canvasHeight);
+// the page can read it at any time. False, with why in `failure`, when the
+// browser gives no WebGL context or the driver does not compile or link the
+// renderer's shaders; nothing is drawn then.
+bool openRenderer(const char* selector, int canvasWidth, int canvasHeight,
+                  RendererFailure& failure);
 
 // Sizes the drawing buffer to `across` pixels for the program's width, and
 // as many down its height at the same scale; what was drawn is cleared.
@@ -50,8 +60,8 @@ bool sizeDrawingBuffer(int across);
 // Uploads a triangle list: 3 floats of position and 3 of normal per vertex.
 GpuMesh uploadMesh(const std::vector<float>& positions, const std::vector<float>& normals);
 
-// glClear for the window at `rect`: the colour and depth buffers that `mask`
-// names, within the window only.
+// glClear for the window at `rect`: its colour buffer if `colour`, its depth
+// buffer if `depth`, within the window only.
 void clearWindow(const GlState& gl, const CanvasRect& rect, bool colour, bool depth);
 
 // Draws `mesh` with the state's matrices, lighting and material, through its

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Usage: run_browser_benchmarks.sh SITE_DIR BUILD_DIR
 # The browser build's benchmarks, run by `make bench` after the desktop's:
-#   1. the page in headless Chromium (measure_page.js), with playwright-core
+#   1. the page in headless Chromium (measure_page.mjs), with playwright-core
 #      as tests/browser's lock file pins it, in BUILD_DIR/browser-tests where
 #      the browser tests install it (installed there first if it is missing);
 #   2. its figures beside the desktop's (summarize.js), whose table `make
@@ -26,7 +26,7 @@ if ! NODE_PATH=$modules/node_modules node -e "require('playwright-core')" 2>/dev
     bash "$repo/tests/browser/install_modules.sh" "$repo/tests/browser" "$modules"
 fi
 echo "== the page in headless Chromium on SwiftShader"
-NODE_PATH=$modules/node_modules node "$here/measure_page.js" --site "$site" --out "$results"
+NODE_PATH=$modules/node_modules node "$here/measure_page.mjs" --site "$site" --out "$results"
 
 echo "== the browser beside the desktop"
 node "$here/summarize.js" --desktop "$build/bench/desktop.txt" --page "$results/page.json"

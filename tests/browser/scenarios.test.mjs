@@ -14,6 +14,8 @@
 //   BALLCOURSE_SCENARIOS     the scenario files, ':'-separated [every one]
 //   BALLCOURSE_CHROMIUM      the browser [/usr/bin/chromium]
 //   BALLCOURSE_DEVICE        "phone" plays on a phone's touch screen [a desktop]
+//   BALLCOURSE_WITHOUT_INSTANCING  "1": the page's WebGL lacks instanced
+//                            drawing, so the toy draws shapes one by one [unset]
 
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -34,6 +36,7 @@ const artefacts =
   process.env.BALLCOURSE_ARTEFACT_DIR ?? path.join(repository, 'build/test-artefacts');
 const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
 const device = process.env.BALLCOURSE_DEVICE === 'phone' ? kPhone : kDesktop;
+const withoutInstancing = process.env.BALLCOURSE_WITHOUT_INSTANCING === '1';
 
 // A snapshot matches the desktop's when at most this share of its pixels
 // differ by more than this many levels in a channel: the two builds
@@ -117,7 +120,7 @@ for (const file of scenarioFiles()) {
   const where = path.relative(repository, file);
   test(name, {timeout: kScenarioTimeoutMs}, async (t) => {
     const steps = parseScenario(fs.readFileSync(file, 'utf8'));
-    const toy = await ToyPage.open(browser, server.url, device);
+    const toy = await ToyPage.open(browser, server.url, device, {withoutInstancing});
     try {
       const player = new Player(toy, (shot, picture) => compareWithDesktop(t, shot, picture));
       for (const step of steps) {

@@ -35,8 +35,9 @@ const kPollMs = 50;
 
 // WebGL on the CPU (SwiftShader through ANGLE), and nothing that reaches
 // for the network or a profile of an earlier run: Playwright gives each
-// launch a fresh temporary --user-data-dir of its own.
-const kChromiumFlags = [
+// launch a fresh temporary --user-data-dir of its own. The page's benchmark
+// starts its browsers with these flags, its server and these devices too.
+export const kChromiumFlags = [
   '--headless=new',
   '--no-sandbox',
   '--use-gl=angle',
@@ -143,14 +144,36 @@ export async function launchChromium(modulesDir, executablePath) {
   });
 }
 
+// Run in the page before its own scripts: WebGL offers no
+// ANGLE_instanced_arrays, as on browsers without it, so that the toy draws
+// its shapes one by one. Extension names are matched without case, as
+// WebGL matches them; window.instancingRefused records that the page asked.
+function hideInstancing() {
+  const hidden = 'angle_instanced_arrays';
+  const webgl = WebGLRenderingContext.prototype;
+  const getExtension = webgl.getExtension;
+  const getSupportedExtensions = webgl.getSupportedExtensions;
+  webgl.getExtension = function (name) {
+    if (String(name).toLowerCase() !== hidden) return getExtension.call(this, name);
+    window.instancingRefused = true;
+    return null;
+  };
+  webgl.getSupportedExtensions = function () {
+    const names = getSupportedExtensions.call(this);
+    return names && names.filter((name) => name.toLowerCase() !== hidden);
+  };
+}
+
 // One run of the toy in a fresh page of its own.
 export class ToyPage {
   // Opens the page on `device`, waits until the toy has drawn its first
   // frame, checks that the page fits the screen (layoutProblem) and, with a
   // mouse, parks the pointer over the main window at (500, 500), away from
-  // the palettes, so that keys reach the toy.
-  static async open(browser, url, device = kDesktop) {
+  // the palettes, so that keys reach the toy. With `withoutInstancing`, the
+  // page's WebGL lacks instanced drawing (hideInstancing).
+  static async open(browser, url, device = kDesktop, {withoutInstancing = false} = {}) {
     const context = await browser.newContext(device);
+    if (withoutInstancing) await context.addInitScript(hideInstancing);
     const page = await context.newPage();
     const toy = new ToyPage(context, page, device);
     await page.goto(url);
@@ -162,6 +185,13 @@ export class ToyPage {
       throw new Error(
         `the toy did not start: after ${kStartSeconds} s at most the page is ` +
           `"${state}", its status "${status}"${toy.firstError()}`,
+      );
+    }
+    // A page that never asked for instancing would take the same path either way.
+    if (withoutInstancing && !(await page.evaluate(() => window.instancingRefused === true))) {
+      await toy.close();
+      throw new Error(
+        'the page never asked for ANGLE_instanced_arrays, so hiding it tests nothing',
       );
     }
     const box = await page.locator('#toy').boundingBox();

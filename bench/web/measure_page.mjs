@@ -7,8 +7,8 @@
 //     scale 3, where the canvas's drawing buffer is 1,122 pixels square, at
 //     scale 2 (748, what a cap of two device pixels to a CSS pixel would
 //     draw on that phone) and at scale 1 (374);
-//   - on the desktop and on both phones, frames with the ball alone, then
-//     with 100 blocks and 100 curves put on
+//   - on the desktop and on the phone at each scale, frames with the ball
+//     alone, then with 100 blocks and 100 curves put on
 //     the canvas by real pointer input (palette presses, moves, drops): the
 //     main window's drawings a second (Module.onFrame calls), the toy's ticks
 //     a second (its 20 ms timers that fired), the CPU time of
@@ -16,34 +16,28 @@
 //     page's main-thread time (DevTools' Performance metrics) and the CPU
 //     time of every browser process (/proc), per drawing;
 //   - the page's folder: its bytes, and its bytes gzipped.
-// The page is served from 127.0.0.1 by a server of this script's own.
+// The page is served from 127.0.0.1, and Chromium started with the flags
+// and on the devices, that the browser tests use (tests/browser/toy_page.mjs).
 //
-// Usage: node measure_page.js --site DIR --out DIR [--chromium PATH]
+// Usage: node measure_page.mjs --site DIR --out DIR [--chromium PATH]
 //          [--loads N] [--seconds S]
 // Needs playwright-core on NODE_PATH. Prints the figures and writes them to
 // OUT/page.json (the phones' under "phone"), with screenshots of the
-// 200-piece course, OUT/course200.png and OUT/course200-phone-scale3.png.
-'use strict';
+// 200-piece course: OUT/course200.png on the desktop and
+// OUT/course200-phone-scale1.png, -scale2.png and -scale3.png on the phone.
 
-const fs = require('fs');
-const http = require('http');
-const os = require('os');
-const path = require('path');
-const zlib = require('zlib');
-const {chromium} = require('playwright-core');
+import fs from 'node:fs';
+import {createRequire} from 'node:module';
+import os from 'node:os';
+import path from 'node:path';
+import {parseArgs} from 'node:util';
+import zlib from 'node:zlib';
 
-const kFlags = [
-  '--headless=new',
-  '--no-sandbox',
-  '--use-gl=angle',
-  '--use-angle=swiftshader',
-  '--enable-unsafe-swiftshader',
-  '--no-first-run',
-  '--disable-background-networking',
-  '--disable-component-update',
-  '--disable-sync',
-  '--disable-quic',
-];
+import {kChromiumFlags, kDesktop, kPhone, serveSite} from '../../tests/browser/toy_page.mjs';
+
+// From NODE_PATH, which a module's import does not search.
+const {chromium} = createRequire(import.meta.url)('playwright-core');
+
 const kCanvasSize = 600;
 const kBlockPalette = [50, 50];
 const kCurvePalette = [50, 150];
@@ -51,59 +45,35 @@ const kCurvePalette = [50, 150];
 // 20 by 10 grid over the rest of the main window.
 const kColumns = 20;
 const kRows = 10;
+// The phone at its own device scale, and at 2 and 1.
+const kPhones = [1, 2, 3].map((deviceScaleFactor) => ({...kPhone, deviceScaleFactor}));
 
+const kUsage =
+  'usage: measure_page.mjs --site DIR --out DIR [--chromium PATH] [--loads N] [--seconds S]';
+
+// The options, with loads a whole number and seconds a number, both above 0.
 function parseArguments(argv) {
-  const options = {chromium: '/usr/bin/chromium', loads: 5, seconds: 5};
-  for (let i = 0; i < argv.length; i += 2) {
-    const name = argv[i].replace(/^--/, '');
-    if (!(name in options) && name !== 'site' && name !== 'out') {
-      throw new Error(`unknown argument ${argv[i]}`);
-    }
-    options[name] = typeof options[name] === 'number' ? Number(argv[i + 1]) : argv[i + 1];
+  let values;
+  try {
+    ({values} = parseArgs({
+      args: argv,
+      options: {
+        site: {type: 'string'},
+        out: {type: 'string'},
+        chromium: {type: 'string', default: '/usr/bin/chromium'},
+        loads: {type: 'string', default: '5'},
+        seconds: {type: 'string', default: '5'},
+      },
+    }));
+  } catch (error) {
+    throw new Error(`${error.message}\n${kUsage}`);
   }
-  if (!options.site || !options.out) {
-    throw new Error(
-      'usage: measure_page.js --site DIR --out DIR [--chromium PATH] ' +
-        '[--loads N] [--seconds S]',
-    );
+  const loads = Number(values.loads);
+  const seconds = Number(values.seconds);
+  if (!values.site || !values.out || !Number.isInteger(loads) || loads < 1 || !(seconds > 0)) {
+    throw new Error(kUsage);
   }
-  return options;
-}
-
-const kTypes = {
-  '.html': 'text/html',
-  '.js': 'text/javascript',
-  '.wasm': 'application/wasm',
-  '.png': 'image/png',
-  '.webmanifest': 'application/manifest+json',
-};
-const kDesktop = {viewport: {width: 1000, height: 700}};
-// The emulated phone, as the browser tests have it, at its own device scale
-// and at 2 and 1.
-const kPhones = [1, 2, 3].map((deviceScaleFactor) => ({
-  viewport: {width: 390, height: 844},
-  deviceScaleFactor,
-  isMobile: true,
-  hasTouch: true,
-}));
-
-// Serves `dir` on 127.0.0.1, uncompressed, nothing cached; resolves to the server.
-function serve(dir) {
-  const root = path.resolve(dir);
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-    const file = path.join(root, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404).end();
-      return;
-    }
-    response.writeHead(200, {
-      'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-      'Cache-Control': 'no-store',
-    });
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+  return {...values, loads, seconds};
 }
 
 // Records, from the page's first script on, when the page first said
@@ -159,7 +129,7 @@ async function launch(options, device = kDesktop) {
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: options.chromium,
     headless: false, // --headless=new is among the flags
-    args: kFlags,
+    args: kChromiumFlags,
     ...device,
   });
   await context.addInitScript(instrumentPage);
@@ -470,8 +440,8 @@ function print(results) {
 async function main() {
   const options = parseArguments(process.argv.slice(2));
   fs.mkdirSync(options.out, {recursive: true});
-  const server = await serve(options.site);
-  const url = `http://127.0.0.1:${server.address().port}/`;
+  const server = await serveSite(options.site);
+  const url = server.url;
   try {
     const results = {site: siteSize(options.site)};
     results.firstFrame = await measureFirstFrames(options, url);
@@ -489,7 +459,7 @@ async function main() {
     fs.writeFileSync(path.join(options.out, 'page.json'), JSON.stringify(results, null, 2));
     print(results);
   } finally {
-    server.close();
+    await server.close();
   }
 }
 
