@@ -75,13 +75,17 @@ class Storm {
   onCanvas() {
     return this.toy.at(this.below(600), this.below(600));
   }
-  // Anywhere on the screen but the Q button, which would end the toy.
+  // Whether `p` is on the Q button, which would end the toy.
+  onQuit(p) {
+    const q = this.quit;
+    return p.x >= q.x && p.x <= q.x + q.width && p.y >= q.y && p.y <= q.y + q.height;
+  }
+  // Anywhere on the screen but the Q button.
   anywhere() {
     const {width, height} = this.toy.page.viewportSize();
     for (;;) {
       const p = {x: this.random() * width, y: this.random() * height};
-      const q = this.quit;
-      if (!(p.x >= q.x && p.x <= q.x + q.width && p.y >= q.y && p.y <= q.y + q.height)) return p;
+      if (!this.onQuit(p)) return p;
     }
   }
 
@@ -173,15 +177,18 @@ class Storm {
     }
     if (roll < 7 && this.fingers.size > 0) {
       for (const [id, p] of this.fingers) {
-        this.fingers.set(id, {x: p.x + this.below(81) - 40, y: p.y + this.below(81) - 40});
+        const to = {x: p.x + this.below(81) - 40, y: p.y + this.below(81) - 40};
+        if (!this.onQuit(to)) this.fingers.set(id, to);
       }
       await this.touches('touchMove');
       return 'fingers moved';
     }
     if (roll < 9 && this.fingers.size > 0) {
+      // DevTools lifts the fingers a touchEnd names, and all for none.
       const id = this.pick([...this.fingers.keys()]);
+      const touchPoints = [{...this.fingers.get(id), id}];
       this.fingers.delete(id);
-      await this.touches('touchEnd');
+      await this.session.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints});
       return `finger ${id} lifted`;
     }
     this.fingers.clear();
@@ -300,9 +307,9 @@ test(`a storm of input (seed ${kSeed}) leaves the toy playing`, {timeout: 300000
       if (sent < lull && sent < kEvents) continue;
       await storm.letGo();
       storm.log.push(`${sent}: lull, everything let go`);
-      const held = await stillHeld(toy);
-      assert.equal(held + toy.firstError(), '', `after event ${sent}`);
-      assert.equal(await toy.page.evaluate(() => document.body.dataset.toy), 'running');
+      const state = await toy.page.evaluate(() => document.body.dataset.toy);
+      assert.equal(state + toy.firstError(), 'running', `after event ${sent}`);
+      assert.equal(await stillHeld(toy), '', `after event ${sent}`);
       await storm.relayout();
       lull = sent + 30 + storm.below(30);
     }
