@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The page's events handed to the GLUT callbacks of the right window, as the
-// desktop's window system hands them: the window under the pointer gets the
-// keys and a press; the window a press went to keeps the pointer (motion and
-// the release) until every button is up; coordinates are the window's own.
+// desktop's window system hands them: the window under the pointer gets a
+// key's press and a button's press; the window a key's press went to gets
+// its release, wherever the pointer is by then; the window a button's press
+// went to keeps the pointer (motion and the release) until every button is
+// up; coordinates are the window's own.
 // The page's command buttons have no place on the canvas: their keys go to
 // the top-level window, as a key typed over it would.
 // Animation frames run the reshapes and displays that are due. When the
@@ -128,11 +130,31 @@ EMSCRIPTEN_KEEPALIVE void ballcourse_mouse_move(int x, int y) {
     }
 }
 
-EMSCRIPTEN_KEEPALIVE void ballcourse_key(int key, int down, int x, int y) {
+// A key pressed with the pointer at canvas pixel (x, y): to the window there.
+// Returns that window's id, which its key-up goes to, or 0 when the pixel is
+// in no window and the key is dropped.
+EMSCRIPTEN_KEEPALIVE int ballcourse_key_down(int key, int x, int y) {
     web::GlutWindow* window = web::windowAt(x, y);
-    if (window == nullptr) return;
-    invoke(window, down != 0 ? window->callbacks.keyboard : window->callbacks.keyboardUp,
-           static_cast<unsigned char>(key), x - window->rect.left, y - window->rect.top);
+    if (window == nullptr) return 0;
+    invoke(window, window->callbacks.keyboard, static_cast<unsigned char>(key),
+           x - window->rect.left, y - window->rect.top);
+    return window->id;
+}
+
+// A key let go: to `window`, the one that took its key-down, wherever the
+// pointer (x, y) is by then, as a window that has the keyboard hears the
+// release even with the pointer outside it.
+EMSCRIPTEN_KEEPALIVE void ballcourse_key_up(int key, int window, int x, int y) {
+    web::GlutWindow* target = web::findWindow(window);
+    if (target == nullptr) return;
+    invoke(target, target->callbacks.keyboardUp, static_cast<unsigned char>(key),
+           x - target->rect.left, y - target->rect.top);
+}
+
+// The mouse buttons the toy holds down, a bit per GLUT button: what the page
+// checks its own record against.
+EMSCRIPTEN_KEEPALIVE int ballcourse_buttons_held() {
+    return buttonsHeld;
 }
 
 // A command button's key: to the top-level window wherever the pointer is,

@@ -5,9 +5,11 @@
 // drawing buffer to the screen's own pixels, and ends the toy cleanly when it
 // exits.
 //
-// Reproduced: GLUT's event delivery as the desktop gives it: keys go to the
-// window under the pointer; a button held keeps sending motion to the window
-// it was pressed in, even outside it; the wheel arrives as buttons 3 and 4.
+// Reproduced: GLUT's event delivery as the desktop gives it: a key's press
+// goes to the window under the pointer, and its release to that same window
+// wherever the pointer is by then; a button held keeps sending motion to the
+// window it was pressed in, even outside it; the wheel arrives as buttons 3
+// and 4.
 // A key held repeats as the desktop's keyboard repeats it (Z and X on their
 // buttons). Touch arrives as the mouse events the toy takes:
 //   - a tap (a finger lifted within kTapSlop of where it landed): motion to
@@ -28,6 +30,11 @@
 // changes: the observer reports a new device-pixel size whether the CSS size
 // or the ratio changed; without it, a media query on the ratio says when the
 // ratio alone changed (page zoom, another screen).
+// What the toy holds (keys, mouse buttons, fingers, command buttons) is kept
+// in one record, `held`. When the page loses the keyboard (the window blurs)
+// or is hidden or left, letGoOfEverything ends all of it, as the player's
+// letting go would: the releases would otherwise go to another tab or
+// window, and the toy would go on swinging the camera or turning a piece.
 // Not reproduced: special keys (arrows, function keys), which the toy does
 // not use, and keys typed with Ctrl, Alt or Meta, left to the browser. The
 // mouse's back and forward buttons are not GLUT's: they reach the toy as
@@ -39,10 +46,15 @@ mergeInto(LibraryManager.library, {
     timers: {}, // pending setTimeout handles, by handle
     frame: 0,
     pointer: null, // the last pointer position on the canvas, or null
-    buttons: 0, // bit per GLUT button held
+    lastPixel: null, // the last pointer position, on the canvas or off it, or null
     listeners: [],
-    touch: null, // the touch under way: {fingers, pair, turning}, or null
-    held: {}, // command buttons held, by key: their repeat timer or 0
+    // What the toy has been given as held, and is owed a release for.
+    held: {
+      keys: {}, // by physical key: {byte, window}, the window that took its press
+      buttons: 0, // bit per GLUT button held by the mouse
+      touch: null, // the touch under way: {fingers, count, pair, turning}, or null
+      commands: {}, // command buttons held, by key: their repeat timer or 0
+    },
     width: 0, // the program's window, in its pixels
     height: 0,
     observer: null, // the ResizeObserver the drawing buffer follows, or null
@@ -81,10 +93,10 @@ mergeInto(LibraryManager.library, {
       });
       BallcoursePage.timers = {};
       if (BallcoursePage.frame) cancelAnimationFrame(BallcoursePage.frame);
-      Object.keys(BallcoursePage.held).forEach(function (k) {
-        clearTimeout(BallcoursePage.held[k]);
+      Object.keys(BallcoursePage.held.commands).forEach(function (k) {
+        clearTimeout(BallcoursePage.held.commands[k]);
       });
-      BallcoursePage.held = {};
+      BallcoursePage.held.commands = {};
       BallcoursePage.listeners.forEach(function (l) {
         l[0].removeEventListener(l[1], l[2], l[3]);
       });
@@ -204,7 +216,8 @@ mergeInto(LibraryManager.library, {
 
     touchDown: function (e) {
       var page = BallcoursePage;
-      var touch = page.touch || (page.touch = {fingers: {}, count: 0, pair: false, turning: false});
+      var touch =
+        page.held.touch || (page.held.touch = {fingers: {}, count: 0, pair: false, turning: false});
       if (touch.count === 2) return; // further fingers take no part
       var f = page.finger(e);
       f.startX = e.clientX;
@@ -223,7 +236,7 @@ mergeInto(LibraryManager.library, {
 
     touchMove: function (e) {
       var page = BallcoursePage;
-      var touch = page.touch;
+      var touch = page.held.touch;
       var f = touch && touch.fingers[e.pointerId];
       if (!f) return;
       var now = page.finger(e);
@@ -242,6 +255,7 @@ mergeInto(LibraryManager.library, {
         return;
       f.carrying = true;
       var p = f.pixel;
+      page.lastPixel = p;
       if (!p.inside) return;
       page.pointer = p;
       page.dispatch(function () {
@@ -252,7 +266,7 @@ mergeInto(LibraryManager.library, {
     // A lifted finger (`lifted`), or one the browser took back (a cancel).
     touchUp: function (e, lifted) {
       var page = BallcoursePage;
-      var touch = page.touch;
+      var touch = page.held.touch;
       var f = touch && touch.fingers[e.pointerId];
       if (!f) return;
       if (touch.turning) {
@@ -263,6 +277,7 @@ mergeInto(LibraryManager.library, {
         });
       } else if (lifted && !touch.pair && !f.carrying) {
         var p = page.canvasPixel(e);
+        page.lastPixel = p;
         if (p.inside) {
           page.pointer = p;
           page.dispatch(function () {
@@ -274,7 +289,7 @@ mergeInto(LibraryManager.library, {
       }
       delete touch.fingers[e.pointerId];
       touch.count -= 1;
-      if (touch.count === 0) page.touch = null;
+      if (touch.count === 0) page.held.touch = null;
     },
 
     // A command button's key to the main window, reported at the pointer's
@@ -289,12 +304,13 @@ mergeInto(LibraryManager.library, {
 
     commandDown: function (key) {
       var page = BallcoursePage;
-      if (Object.hasOwn(page.held, key)) return;
-      page.held[key] = 0;
+      var commands = page.held.commands;
+      if (Object.hasOwn(commands, key)) return;
+      commands[key] = 0;
       page.commandKey(key, 1);
       if (page.kRepeatingKeys.indexOf(key) < 0) return;
       var repeat = function (delay) {
-        page.held[key] = setTimeout(function () {
+        commands[key] = setTimeout(function () {
           if (page.ended) return;
           page.commandKey(key, 1);
           repeat(page.kRepeatIntervalMs);
@@ -305,55 +321,154 @@ mergeInto(LibraryManager.library, {
 
     commandUp: function (key) {
       var page = BallcoursePage;
-      if (!Object.hasOwn(page.held, key)) return;
-      clearTimeout(page.held[key]);
-      delete page.held[key];
+      var commands = page.held.commands;
+      if (!Object.hasOwn(commands, key)) return;
+      clearTimeout(commands[key]);
+      delete commands[key];
       page.commandKey(key, 0);
+    },
+
+    // A key pressed goes to the window under the pointer; the window that
+    // takes it is owed its release. A key pressed with the pointer over no
+    // window is dropped, and so is its release.
+    keyDown: function (e) {
+      var page = BallcoursePage;
+      var p = page.pointer;
+      if (p === null) return;
+      if (e.key && e.key.indexOf('Arrow') === 0) e.preventDefault();
+      var byte = page.keyByte(e);
+      if (byte < 0) return;
+      e.preventDefault(); // the toy's keys never scroll or search the page
+      var code = e.code || e.key;
+      page.dispatch(function () {
+        var taker = _ballcourse_key_down(byte, p.x, p.y);
+        // A repeat leaves the release with the window of the first press.
+        if (taker && !Object.hasOwn(page.held.keys, code)) {
+          page.held.keys[code] = {byte: byte, window: taker};
+        }
+      });
+    },
+
+    // A key let go, wherever the pointer is, with whatever Ctrl or Shift
+    // held: the release of the key the toy holds, as it was pressed.
+    keyUp: function (e) {
+      var page = BallcoursePage;
+      var code = e.code || e.key;
+      if (!Object.hasOwn(page.held.keys, code)) return;
+      e.preventDefault();
+      page.releaseKey(code);
+    },
+
+    releaseKey: function (code) {
+      var page = BallcoursePage;
+      var key = page.held.keys[code];
+      var p = page.lastPixel || {x: page.width >> 1, y: page.height >> 1};
+      delete page.held.keys[code];
+      page.dispatch(function () {
+        _ballcourse_key_up(key.byte, key.window, p.x, p.y);
+      });
+    },
+
+    // Ends everything the toy holds, as if the player had let go of it all:
+    // each key's release to the window that took its press, each mouse
+    // button's release where the pointer was last seen, every finger as a
+    // cancelled touch, every command button let go.
+    letGoOfEverything: function () {
+      var page = BallcoursePage;
+      var held = page.held;
+      Object.keys(held.keys).forEach(page.releaseKey);
+      var p = page.lastPixel || {x: page.width >> 1, y: page.height >> 1};
+      [0, 1, 2].forEach(function (button) {
+        if (!(held.buttons & (1 << button))) return;
+        held.buttons &= ~(1 << button);
+        page.dispatch(function () {
+          _ballcourse_mouse_button(button, 0, p.x, p.y);
+        });
+      });
+      if (held.touch) {
+        Object.keys(held.touch.fingers).forEach(function (id) {
+          page.touchUp({pointerId: id}, false);
+        });
+      }
+      Object.keys(held.commands).forEach(page.commandUp);
+    },
+
+    // What is held now, as the page and the program each see it, for a
+    // test to check that letting go left nothing behind.
+    heldNow: function () {
+      var held = BallcoursePage.held;
+      return {
+        keys: Object.keys(held.keys),
+        buttons: held.buttons,
+        programButtons: BallcoursePage.ended || ABORT ? 0 : _ballcourse_buttons_held(),
+        fingers: held.touch ? held.touch.count : 0,
+        commands: Object.keys(held.commands),
+      };
     },
 
     install: function () {
       var page = BallcoursePage;
       var canvas = Module['canvas'];
-      var cancel = function (e) {
-        e.preventDefault();
-      };
+      page.installMouse(canvas);
+      page.installHistoryButtons();
+      page.installWheel(canvas);
+      page.installTouch(canvas);
+      page.installCommandButtons();
+      page.listen(window, 'keydown', page.keyDown);
+      page.listen(window, 'keyup', page.keyUp);
+      page.installLettingGo();
+      page.followCanvas(canvas);
+      page.installLeaving();
+      Module['heldInput'] = page.heldNow;
+    },
+
+    cancel: function (e) {
+      e.preventDefault();
+    },
+
+    installMouse: function (canvas) {
+      var page = BallcoursePage;
+      var held = page.held;
       var glutButton = function (button) {
         return button >= 0 && button <= 2;
       };
-      page.listen(canvas, 'contextmenu', cancel);
+      page.listen(canvas, 'contextmenu', page.cancel);
       page.listen(canvas, 'mousedown', function (e) {
         e.preventDefault();
         if (!glutButton(e.button)) return;
         var p = page.canvasPixel(e);
-        page.pointer = p;
-        page.buttons |= 1 << e.button;
+        page.pointer = page.lastPixel = p;
+        held.buttons |= 1 << e.button;
         page.dispatch(function () {
           _ballcourse_mouse_button(e.button, 1, p.x, p.y);
         });
       });
       page.listen(window, 'mouseup', function (e) {
-        if (!glutButton(e.button) || !(page.buttons & (1 << e.button))) return;
-        page.buttons &= ~(1 << e.button);
-        var p = page.canvasPixel(e);
+        if (!glutButton(e.button) || !(held.buttons & (1 << e.button))) return;
+        held.buttons &= ~(1 << e.button);
+        var p = (page.lastPixel = page.canvasPixel(e));
         page.dispatch(function () {
           _ballcourse_mouse_button(e.button, 0, p.x, p.y);
         });
       });
       page.listen(window, 'mousemove', function (e) {
-        var p = page.canvasPixel(e);
+        var p = (page.lastPixel = page.canvasPixel(e));
         page.pointer = p.inside ? p : null;
-        if (!p.inside && !page.buttons) return;
+        if (!p.inside && !held.buttons) return;
         page.dispatch(function () {
           _ballcourse_mouse_move(p.x, p.y);
         });
       });
       page.listen(canvas, 'mouseleave', function () {
-        if (!page.buttons) page.pointer = null;
+        if (!held.buttons) page.pointer = null;
       });
-      // The back and forward buttons go back and forward in history when
-      // let go, anywhere on the page, unless cancelled; the course would go.
+    },
+
+    // The back and forward buttons go back and forward in history when let
+    // go, anywhere on the page, unless cancelled; the course would go.
+    installHistoryButtons: function () {
       ['mousedown', 'mouseup', 'auxclick'].forEach(function (type) {
-        page.listen(
+        BallcoursePage.listen(
           window,
           type,
           function (e) {
@@ -362,6 +477,10 @@ mergeInto(LibraryManager.library, {
           true,
         );
       });
+    },
+
+    installWheel: function (canvas) {
+      var page = BallcoursePage;
       page.listen(
         canvas,
         'wheel',
@@ -387,9 +506,12 @@ mergeInto(LibraryManager.library, {
         },
         {passive: false},
       );
+    },
 
-      // Touch. Cancelling pointerdown also stops the mouse events the
-      // browser would make from the touch for pages that know only the mouse.
+    // Cancelling pointerdown also stops the mouse events the browser would
+    // make from the touch for pages that know only the mouse.
+    installTouch: function (canvas) {
+      var page = BallcoursePage;
       var touchOnly = function (handler) {
         return function (e) {
           if (e.pointerType === 'touch') handler(e);
@@ -419,10 +541,13 @@ mergeInto(LibraryManager.library, {
           page.touchUp(e, false);
         }),
       );
+    },
 
-      // The command buttons: a key down when pressed, up when let go, by
-      // mouse, pen or finger; a button used from the keyboard (Enter, Space)
-      // gives a press and release at once.
+    // The command buttons: a key down when pressed, up when let go, by
+    // mouse, pen or finger; a button used from the keyboard (Enter, Space)
+    // gives a press and release at once.
+    installCommandButtons: function () {
+      var page = BallcoursePage;
       document.querySelectorAll('button[data-key]').forEach(function (button) {
         var letter = button.dataset.key;
         page.listen(button, 'pointerdown', function (e) {
@@ -441,29 +566,27 @@ mergeInto(LibraryManager.library, {
           page.commandDown(letter);
           page.commandUp(letter);
         });
-        page.listen(button, 'contextmenu', cancel);
+        page.listen(button, 'contextmenu', page.cancel);
       });
+    },
 
-      var key = function (down) {
-        return function (e) {
-          var p = page.pointer;
-          if (p === null) return; // keys go to the window under the pointer: none
-          if (e.key && e.key.indexOf('Arrow') === 0) e.preventDefault();
-          var byte = page.keyByte(e);
-          if (byte < 0) return;
-          e.preventDefault(); // the toy's keys never scroll or search the page
-          page.dispatch(function () {
-            _ballcourse_key(byte, down, p.x, p.y);
-          });
-        };
-      };
-      page.listen(window, 'keydown', key(1));
-      page.listen(window, 'keyup', key(0));
+    // The page loses the keyboard (another window or tab takes it), is
+    // hidden, or is left for another page: the releases of what the player
+    // holds would go elsewhere, so the toy gets them now. Coming back needs
+    // nothing.
+    installLettingGo: function () {
+      var page = BallcoursePage;
+      page.listen(window, 'blur', page.letGoOfEverything);
+      page.listen(window, 'pagehide', page.letGoOfEverything);
+      page.listen(document, 'visibilitychange', function () {
+        if (document.visibilityState === 'hidden') page.letGoOfEverything();
+      });
+    },
 
-      page.followCanvas(canvas);
-
-      // Leaving or reloading with pieces on the course asks first; a toy
-      // that ended or stopped with an error has no course to keep.
+    // Leaving or reloading with pieces on the course asks first; a toy that
+    // ended or stopped with an error has no course to keep.
+    installLeaving: function () {
+      var page = BallcoursePage;
       page.listen(window, 'beforeunload', function (e) {
         if (page.ended || ABORT || _ballcourse_course_pieces() === 0) return;
         e.preventDefault();

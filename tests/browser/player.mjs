@@ -103,6 +103,11 @@ export class Player {
         return '';
       case 'turn':
         return toy.turn();
+      case 'leave':
+        await toy.leave();
+        return '';
+      case 'switchTab':
+        return toy.switchTab();
       case 'step':
         return this.singleSteps(step.count);
       case 'stepUntilStill':

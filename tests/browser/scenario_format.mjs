@@ -2,9 +2,10 @@
 // Reads the user scenarios of tests/scenarios/ (the format is described in
 // the README there): one step a line. The desktop driver reads the same
 // files with tests/e2e/scenario_format.h; the two must agree. The touch
-// screen's steps (tap, swipe, button, buttondown, buttonup, turn) are the
-// browser's alone: the scenarios in tests/scenarios/phone/ use them, and only
-// the browser driver plays those.
+// screen's steps (tap, swipe, button, buttondown, buttonup, turn) and the
+// page's (leave, switch tab) are the browser's alone: the scenarios in
+// tests/scenarios/phone/ and the browser's own tests use them, and only the
+// browser driver plays those.
 
 export const kWindowSize = 600;
 // Half-side of the square a blob is looked for in, unless `within` says.
@@ -194,8 +195,11 @@ export function parseLine(raw, line) {
       buttonup: 'buttonUp',
     }[verb];
     step.key = words.letter();
-  } else if (verb === 'turn') {
-    step.kind = 'turn';
+  } else if (verb === 'turn' || verb === 'leave') {
+    step.kind = verb;
+  } else if (verb === 'switch') {
+    words.expect('tab');
+    step.kind = 'switchTab';
   } else if (verb === 'step') {
     if (words.take('until')) {
       words.expect('still');

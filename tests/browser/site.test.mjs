@@ -171,6 +171,37 @@ test(
 );
 
 test(
+  'a key or button let go off the canvas or in another tab is let go in the toy',
+  {timeout: kTestTimeoutMs},
+  async () => {
+    const server = await serveSite(site);
+    const toy = await ToyPage.open(browser, server.url, kDesktop);
+    try {
+      // D let go over the help, A held while another tab is in front: the
+      // camera swings back each time to the unswung picture.
+      await play(
+        toy,
+        'click 50 50\nmove 400 200\nclick 400 200\nmove 500 500\n' +
+          'keydown d\nexpect piece stays near 362 209 size 57x23\nleave\nkeyup d\n' +
+          'expect piece stays near 400 200 size 59x23\nmove 500 500\n' +
+          'keydown a\nexpect piece stays near 377 189 size 73x31\nswitch tab\n' +
+          'expect piece stays near 400 200 size 59x23\n',
+      );
+      // A right drag tips a new block over, and is cut by a switch of tab
+      // before its release: plain motion then carries the block, still tipped.
+      await play(toy, 'click 50 50\nmove 300 300\nexpect piece near 300 300 size 56x18\n');
+      await toy.press(3, 300, 300);
+      for (let y = 270; y >= 120; y -= 30) await toy.move(300, y);
+      await play(toy, 'switch tab\nmove 450 450\nexpect piece near 450 450 within 60 size 62x31\n');
+      assert.equal(toy.firstError(), '');
+    } finally {
+      await toy.close();
+      await server.close();
+    }
+  },
+);
+
+test(
   'at scale 2 the picture, shrunk back, is the scale-1 picture apart from its edges',
   {timeout: kTestTimeoutMs},
   async () => {

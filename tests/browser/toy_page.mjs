@@ -26,6 +26,9 @@ const kMostDevicePixels = 3;
 const kPhoneCanvasLeast = 340; // CSS pixels
 const kCommandKeys = 'WSADEZXPORHQ';
 const kLeastButton = 44; // CSS pixels, a fingertip
+// The most room, in CSS pixels, between the finger hint and the command help
+// under it: more shows as an empty band.
+const kMostHintGap = 24;
 // Two fingers on the canvas are this far apart, in canvas pixels.
 const kFingerGap = 80;
 // How long the page may take to compile the program and draw its first
@@ -279,6 +282,9 @@ export class ToyPage {
     }
     const page = await this.page.evaluate(() => ({
       scrollWidth: document.documentElement.scrollWidth,
+      hintGap:
+        document.getElementById('help').getBoundingClientRect().top -
+        document.getElementById('touch-help').getBoundingClientRect().bottom,
       buttons: [...document.querySelectorAll('button[aria-keyshortcuts]')].map((b) => {
         const r = b.getBoundingClientRect();
         return {
@@ -303,6 +309,9 @@ export class ToyPage {
       if (hasTouch && b.top < box.y + box.height)
         return `the ${b.key} button is not under the canvas`;
     }
+    if (hasTouch && page.hintGap > kMostHintGap) {
+      return `${page.hintGap} CSS pixels stand empty between the finger hint and the help`;
+    }
     return '';
   }
 
@@ -314,6 +323,7 @@ export class ToyPage {
     this.top = 0;
     this.scale = 1;
     this.session = null; // the DevTools session that touches are sent through
+    this.otherTab = null; // the tab that `switchTab` brings to the front
     this.lines = []; // what the program printed, a line a console.log
     this.errors = []; // what the page threw and did not catch
     page.on('console', (message) => {
@@ -357,6 +367,28 @@ export class ToyPage {
   async release(button, x, y) {
     await this.move(x, y);
     await this.page.mouse.up({button: button === 3 ? 'right' : 'left'});
+  }
+
+  // The mouse pointer off the canvas, onto the command help beside it.
+  async leave() {
+    const box = await this.page.locator('#help').boundingBox();
+    await this.page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  }
+
+  // Another tab comes to the front and the page loses the keyboard (a real
+  // blur), then the page comes back; nothing held is let go first. Resolves
+  // to "" or what went otherwise. Playwright tells every page it has the
+  // focus whatever is in front, so that is turned off for this page first.
+  async switchTab() {
+    this.session ??= await this.context.newCDPSession(this.page);
+    await this.session.send('Emulation.setFocusEmulationEnabled', {enabled: false});
+    this.otherTab ??= await this.context.newPage();
+    const focused = (wanted) =>
+      eventually(async () => (await this.page.evaluate(() => document.hasFocus())) === wanted, 10);
+    await this.otherTab.bringToFront();
+    if (!(await focused(false))) return 'the page kept the focus with another tab in front';
+    await this.page.bringToFront();
+    return (await focused(true)) ? '' : 'the page did not get the focus back';
   }
 
   // Fingers on the touch screen: `points` are every finger down, in page
