@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "geometry/swept_push_out.h"
 #include "geometry/wedge_exit.h"
 #include "scene/ball.h"
 
@@ -51,11 +52,51 @@ void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) 
     pushClearOfBoxes(boxes, start, ball);
 }
 
+// A piece moved or turned into the ball, or clear past it, since the last
+// tick pushes it out the way it came (pushOutOfSweeps); false, the ball
+// unchanged, when none did. Every piece's placement is taken once a tick,
+// which records it for the next; the blocks are gathered only when a moved
+// piece's path meets the ball, and then only those that can matter.
+bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
+    std::vector<SweptPiece> changed;
+    std::vector<size_t> changedAt;
+    PieceMove move;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const PlacementChange change = pieces[i]->takePlacementChange(move);
+        if (change != PlacementChange::kNone) {
+            changed.push_back(SweptPiece{change, move, {}});
+            changedAt.push_back(i);
+            pieces[i]->appendBlockVolumes(ball.radius, nullptr, 0.0, changed.back().blocks);
+        }
+    }
+    if (changed.empty()) {
+        return false;
+    }
+    const double reach = sweepReach(changed, ball);
+    if (reach < 0.0) {
+        return false;
+    }
+    // Every piece in the course's order: those that changed whole, the still
+    // ones by their blocks near the centre.
+    std::vector<SweptPiece> course;
+    const Point3 centre = ball.center();
+    size_t next = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (next < changed.size() && changedAt[next] == i) {
+            course.push_back(std::move(changed[next++]));
+            continue;
+        }
+        course.push_back(SweptPiece{PlacementChange::kNone, move, {}});
+        pieces[i]->appendBlockVolumes(ball.radius, &centre, reach, course.back().blocks);
+    }
+    return pushOutOfSweeps(course, ball);
+}
+
 }  // namespace
 
 void simulationStep(Ball& ball, const SceneList& pieces) {
     const Point3 start = ball.center();
-    if (!pushOutOfPieces(ball, pieces)) {
+    if (!pushOutOfMovedPieces(ball, pieces) && !pushOutOfPieces(ball, pieces)) {
         pushClearOfWedge(ball, pieces, start);
     }
     int resolutions = 0;

@@ -67,6 +67,7 @@ struct WedgeSearch {
     // deep behind (or, for a box that does not hold it, farthest in front of).
     std::vector<bool> leading;
     Exit best;
+    std::function<bool(const Point3&)> allowed;
 };
 
 // The face with the largest signed distance of p, of those with a normal; -1
@@ -87,7 +88,7 @@ int leadingFace(const GrownBox& box, const Point3& p) {
 
 WedgeSearch searchAround(const std::vector<const GrownBox*>& boxes, const Point3& start,
                          double reach) {
-    WedgeSearch search{start, reach, {}, {}, {}, {}};
+    WedgeSearch search{start, reach, {}, {}, {}, {}, {}};
     const float nearBy = static_cast<float>(reach) + kClearance;
     for (const GrownBox* box : boxes) {
         if (withinAllFaces(*box, start, nearBy)) {
@@ -121,6 +122,9 @@ void tryExit(WedgeSearch& search, const Point3& q, const Vector3* normals, int c
         if (withinAllFaces(*box, q, kClearance)) {
             return;
         }
+    }
+    if (search.allowed && !search.allowed(q)) {
+        return;
     }
     search.best = Exit{q, d, {{normals[0], count > 1 ? normals[1] : Vector3()}}, count};
 }
@@ -194,16 +198,19 @@ void searchOutward(WedgeSearch& search) {
 
 }  // namespace
 
-bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball) {
+bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball,
+                      const std::function<bool(const Point3&)>& allowed) {
     const Point3 p = ball.center();
-    if (std::none_of(boxes.begin(), boxes.end(),
-                     [&p](const GrownBox* box) { return withinAllFaces(*box, p, 0.0f); })) {
+    if (!allowed && std::none_of(boxes.begin(), boxes.end(), [&p](const GrownBox* box) {
+            return withinAllFaces(*box, p, 0.0f);
+        })) {
         return false;
     }
     const double reach = kWedgeReachDiameters * 2.0 * double(ball.radius);
     Exit exit;
     if (reach > 0.0 && reach < HUGE_VAL) {
         WedgeSearch search = searchAround(boxes, start, reach);
+        search.allowed = allowed;
         // First through the planes the start is on the way out of, box by box.
         // In a funnel those are the arms' inner faces, which meet in the
         // crease above the ball; the nearest way out over every plane may lie
@@ -220,6 +227,9 @@ bool pushClearOfBoxes(const std::vector<const GrownBox*>& boxes, const Point3& s
         exit = search.best;
     }
     if (exit.normalCount == 0) {
+        if (allowed) {
+            return false;
+        }
         ball.setCenter(start);
         ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
         return true;

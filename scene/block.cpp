@@ -88,6 +88,26 @@ void Block::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
     boxes.push_back(&*box);
 }
 
+PlacementChange Block::takePlacementChange(PieceMove& move) {
+    return placement.take(*this, move);
+}
+
+void Block::appendBlockVolumes(float radius, const Point3* near, double reach,
+                               std::vector<BlockVolume>& blocks) {
+    appendVolume(radius, near, reach, true, blocks);
+}
+
+void Block::appendVolume(float radius, const Point3* near, double reach, bool carried,
+                         std::vector<BlockVolume>& blocks) {
+    // Rebuilds a stale box first, whether or not it is near.
+    const HitBound& around = collisionBound(radius);
+    if (near != nullptr && !around.near(*near, reach)) {
+        return;
+    }
+    blocks.push_back(
+        BlockVolume{&*box, GrownBox(worldMatrix(), 0.0f, scale.x, scale.y, scale.z), carried});
+}
+
 void Block::setParent(SceneObject* p) {
     if (parent != nullptr) {
         parent->memberTransformChanged();
@@ -112,14 +132,7 @@ const HitBound& Block::collisionBound(float radius) {
 }
 
 void Block::rebuildCollisionVolume(float radius) {
-    // The world matrix is formed directly, with the same single-precision
-    // products as the modelview stack: parent transform, then the block's.
-    Matrix4 world = Matrix4::identity();
-    if (parent != nullptr) {
-        parent->appendTransform(world);
-    }
-    appendTransform(world);
-    box.emplace(world, radius, scale.x, scale.y, scale.z);
+    box.emplace(worldMatrix(), radius, scale.x, scale.y, scale.z);
     bound = HitBound::around(*box);
     for (int i = 0; i < GrownBox::kFaceCount; ++i) {
         faceBounds[i] = HitBound::around(box->face(i));
@@ -127,4 +140,15 @@ void Block::rebuildCollisionVolume(float radius) {
     boxGeneration = transformGeneration();
     boxParentGeneration = parent != nullptr ? parent->transformGeneration() : 0;
     boxRadius = radius;
+}
+
+Matrix4 Block::worldMatrix() const {
+    // Formed directly, with the same single-precision products as the
+    // modelview stack: parent transform, then the block's.
+    Matrix4 world = Matrix4::identity();
+    if (parent != nullptr) {
+        parent->appendTransform(world);
+    }
+    appendTransform(world);
+    return world;
 }

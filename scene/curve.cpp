@@ -93,6 +93,20 @@ void Curve::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
     }
 }
 
+PlacementChange Curve::takePlacementChange(PieceMove& move) {
+    return placement.take(*this, move);
+}
+
+void Curve::appendBlockVolumes(float radius, const Point3* near, double reach,
+                               std::vector<BlockVolume>& volumes) {
+    if (near != nullptr && !collisionBound(radius).near(*near, reach)) {
+        return;
+    }
+    for (Block& member : blocks) {
+        member.appendVolume(radius, near, reach, member.getParent() == this, volumes);
+    }
+}
+
 const HitBound& Curve::collisionBound(float radius) {
     const std::uint64_t generations = memberGeneration();
     if (boundGeneration == transformGeneration() && boundMemberGenerations == generations &&

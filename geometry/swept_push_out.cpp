@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: MIT
+#include "geometry/swept_push_out.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "geometry/centre_moves.h"
+#include "geometry/push_out.h"
+#include "geometry/wedge_exit.h"
+#include "scene/ball.h"
+
+namespace {
+
+// As in the push-out: far from the origin the rounded centre may land back on
+// the plane, and the push doubles until it clears it.
+constexpr int kMaxPushDoublings = 32;
+
+// The block that the centre's path met first over every moved piece, the face
+// it came in through, and how far along the move (0 to 1). Of equal
+// fractions the earlier piece, then block, wins.
+struct SweepEntry {
+    const GrownBox* box = nullptr;
+    int face = -1;
+    double fraction = 2.0;
+};
+
+SweepEntry firstSweepEntry(const std::vector<SweptPiece>& pieces, const Point3& centre) {
+    SweepEntry first;
+    for (const SweptPiece& piece : pieces) {
+        if (piece.change != PlacementChange::kMoved) {
+            continue;
+        }
+        const RelativePath path(piece.move, centre);
+        for (const BlockVolume& block : piece.blocks) {
+            if (!block.carried) {
+                continue;
+            }
+            const BoxEntry entry = firstEntry(*block.grown, path);
+            if (entry.face >= 0 && entry.fraction < first.fraction) {
+                first = {block.grown, entry.face, entry.fraction};
+            }
+        }
+    }
+    return first;
+}
+
+// The centre moved along the face's normal to kPushOutMargin in front of it,
+// as the push-out moves it; false when rounding leaves no such place.
+bool inFrontOf(const Face& face, const Point3& p, Point3& out) {
+    double push = kPushOutMargin - face.signedDistance(p);
+    out = movedAlong(p, face.normal(), push);
+    for (int doublings = 0; !(face.signedDistance(out) > 0.0f); ++doublings) {
+        if (doublings == kMaxPushDoublings) {
+            return false;
+        }
+        push *= 2.0;
+        out = movedAlong(p, face.normal(), push);
+    }
+    return true;
+}
+
+// Whether the box holds p as the push-out reads it: behind or on every face
+// plane, with some face normal to leave along.
+bool holds(const GrownBox& box, const Point3& p) {
+    bool anyNormal = false;
+    for (int i = 0; i < GrownBox::kFaceCount; ++i) {
+        const Face& face = box.face(i);
+        if (!(face.signedDistance(p) <= 0.0f)) {
+            return false;
+        }
+        anyNormal = anyNormal || !isZero(face.normal());
+    }
+    return anyNormal;
+}
+
+// What a place the ball is moved to must respect: from the centre at the
+// start of the tick, the straight way to it passes through no still block,
+// and, unless the moved pieces may give way, the way relative to each moved
+// piece passes through none of its blocks.
+class WayOut {
+  public:
+    WayOut(const std::vector<SweptPiece>& pieces, const Point3& start)
+        : pieces(pieces), start(exact(start)) {
+        for (const SweptPiece& piece : pieces) {
+            fromWhere.push_back(piece.change == PlacementChange::kMoved
+                                    ? RelativePath(piece.move, start).at(0)
+                                    : this->start);
+        }
+    }
+
+    bool allowed(const Point3& place, bool movedGiveWay) const {
+        const ExactPoint to = exact(place);
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const SweptPiece& piece = pieces[i];
+            // A new piece has no side the ball came from.
+            if (piece.change == PlacementChange::kNew) {
+                continue;
+            }
+            for (const BlockVolume& block : piece.blocks) {
+                const bool moved = piece.change == PlacementChange::kMoved && block.carried;
+                if (moved && movedGiveWay) {
+                    continue;
+                }
+                if (segmentCrosses(block.solid, moved ? fromWhere[i] : start, to)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool clear(const Point3& place) const {
+        for (const SweptPiece& piece : pieces) {
+            for (const BlockVolume& block : piece.blocks) {
+                if (holds(*block.grown, place)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+  private:
+    const std::vector<SweptPiece>& pieces;
+    ExactPoint start;
+    // Per piece: where the centre stood relative to it before it moved, placed
+    // as it now stands; the centre itself for a piece that did not move.
+    std::vector<ExactPoint> fromWhere;
+};
+
+}  // namespace
+
+double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball) {
+    const Point3 centre = ball.center();
+    const SweepEntry entry = firstSweepEntry(moved, centre);
+    Point3 out;
+    if (entry.box == nullptr || !inFrontOf(entry.box->face(entry.face), centre, out)) {
+        return -1.0;
+    }
+    // The wedge's search looks at boxes whose face planes all lie within its
+    // reach of the centre, which puts their corners within √3 of that; the
+    // place in front of the entry face may lie farther still. Twice the
+    // larger is more than either.
+    const double wedge = kWedgeReachDiameters * 2.0 * double(ball.radius);
+    return 2.0 * std::max(wedge, distance(centre, out)) + kPushOutMargin;
+}
+
+bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces, Ball& ball) {
+    const Point3 start = ball.center();
+    const SweepEntry entry = firstSweepEntry(pieces, start);
+    if (entry.box == nullptr) {
+        return false;
+    }
+    const WayOut way(pieces, start);
+    // In front of the face the moved piece came in through.
+    const Face& face = entry.box->face(entry.face);
+    Point3 out;
+    if (inFrontOf(face, start, out) && way.clear(out) && way.allowed(out, false)) {
+        ball.setCenter(out);
+        const Vector3 n = face.normal();
+        removeInwardVelocity(ball, &n, 1);
+        return true;
+    }
+    std::vector<const GrownBox*> boxes;
+    for (const SweptPiece& piece : pieces) {
+        for (const BlockVolume& block : piece.blocks) boxes.push_back(block.grown);
+    }
+    // Squeezed out along the gap, passing through no piece.
+    if (pushClearOfBoxes(boxes, start, ball,
+                         [&way](const Point3& q) { return way.allowed(q, false); })) {
+        return true;
+    }
+    // The moved piece gives way: one that went clear past leaves the ball
+    // where it was, one that stopped on it lets it out over it.
+    if (way.clear(start)) {
+        return true;
+    }
+    return pushClearOfBoxes(boxes, start, ball,
+                            [&way](const Point3& q) { return way.allowed(q, true); });
+}
