@@ -91,32 +91,22 @@ class PiecesMovedIntoBall : public InteractionTest {
         return sideOf(straightforwardBox(block, state.ball->radius), state.ball->center());
     }
 
-    Local grownHalf(const Block& block) const {
-        const Float3 s = block.getScale();
-        const float r = state.ball->radius;
-        return {grownHalfExtent(r, s.x), grownHalfExtent(r, s.y), grownHalfExtent(r, s.z)};
-    }
-
-    // Whether another piece bars the way back to where the centre's path
-    // relative to moved block i met its grown box: that place, as the block
-    // now stands, is inside another piece's grown box, or lies beyond a still
-    // piece's solid box from where the centre started.
+    // Whether another piece bars the way back from `start` to where moved
+    // block i carried the centre, had it been fixed to the block: that place
+    // is inside another piece's grown box, or beyond a still piece's solid box.
     bool wayBackBarred(size_t i, const Point3& start) const {
-        const Matrix4 now = placementOf(*blocks[i]);
-        const Local from = localOf(placements[i], start), to = localOf(now, start);
-        const double t = entryInto(from, to, grownHalf(*blocks[i]));
-        Point3 met(now.m[12], now.m[13], now.m[14]);
-        for (int k = 0; k < 3 && !std::isnan(t); ++k) {
-            const double at = from[k] + t * (to[k] - from[k]);
-            met = met + Vector3(now.m[4 * k], now.m[4 * k + 1], now.m[4 * k + 2]) * float(at);
-        }
+        const Local l = localOf(placements[i], start);
+        Point3 carried{float(l[0]), float(l[1]), float(l[2])};
+        carried.transform(placementOf(*blocks[i]).m);
         const auto pieceOf = [](const Block* b) { return b->getParent() ? b->getParent() : b; };
         for (size_t j = 0; j < blocks.size(); ++j) {
             const Matrix4 other = placementOf(*blocks[j]);
             if (pieceOf(blocks[j]) != pieceOf(blocks[i]) &&
-                (sideOf(straightforwardBox(*blocks[j], state.ball->radius), met) == Side::kInside ||
+                (sideOf(straightforwardBox(*blocks[j], state.ball->radius), carried) ==
+                     Side::kInside ||
                  (samePlacement(other, placements[j]) &&
-                  !std::isnan(entryInto(localOf(other, start), localOf(other, met), kSolid))))) {
+                  !std::isnan(
+                      entryInto(localOf(other, start), localOf(other, carried), kSolid))))) {
                 return true;
             }
         }
@@ -127,26 +117,20 @@ class PiecesMovedIntoBall : public InteractionTest {
     // it, taken into each block's frame before and after the tick, then on
     // to where it ends: it passes through no solid block that stood still,
     // nor through one that moved unless another piece bars the way back.
-    // Counts the ticks in which a moved block's path relative to the centre
-    // crossed its grown box.
     void checkPathsThroughBlocks(const Point3& start, const Point3& pushedTo) {
-        const Point3 end = state.ball->center();
-        bool swept = false;
         for (size_t i = 0; i < blocks.size(); ++i) {
             const Matrix4 now = placementOf(*blocks[i]);
-            const bool moved = !samePlacement(now, placements[i]);
-            ASSERT_TRUE(std::isnan(entryInto(localOf(now, pushedTo), localOf(now, end), kSolid)))
+            ASSERT_TRUE(std::isnan(
+                entryInto(localOf(now, pushedTo), localOf(now, state.ball->center()), kSolid)))
                 << "box " << i << " after the push-out, tick " << ticks;
-            const Local from = localOf(placements[i], start);
-            swept =
-                swept ||
-                (moved && !std::isnan(entryInto(from, localOf(now, start), grownHalf(*blocks[i]))));
-            if (std::isnan(entryInto(from, localOf(now, pushedTo), kSolid))) continue;
+            if (std::isnan(
+                    entryInto(localOf(placements[i], start), localOf(now, pushedTo), kSolid)))
+                continue;
+            const bool moved = !samePlacement(now, placements[i]);
             ASSERT_TRUE(moved && wayBackBarred(i, start))
                 << (moved ? "moved" : "still") << " box " << i << ", tick " << ticks;
             ++barred;
         }
-        sweptTicks += swept;
     }
 
     // One frame tick. After it the centre is inside no box and has passed
@@ -368,62 +352,47 @@ class PiecesMovedIntoBall : public InteractionTest {
     }
 
     // A new palette block carried from pixel (x, y) by (dx, dy) a tick for
-    // `count` ticks, in `events` passive-motion events a tick, then erased.
+    // `count` ticks, in `events` passive-motion events a tick, then erased,
+    // and 20 ticks more.
     void swipe(int x, int y, int dx, int dy, int count, int events) {
         addNewPiece(state, std::make_unique<Block>());
         carryCurrentPiece(state, x, y);
         watchBoxes();
         tick();
-        for (int k = 0; k < count * events && !HasFatalFailure(); ++k) {
-            carryCurrentPiece(state, x + dx * (k + 1) / events, y + dy * (k + 1) / events);
-            if ((k + 1) % events == 0) tick();
+        for (int k = 1; k <= count * events && !HasFatalFailure(); ++k) {
+            carryCurrentPiece(state, x + dx * k / events, y + dy * k / events);
+            if (k % events == 0) tick();
         }
         eraseCurrentPiece();
+        ticksOf(20);
         ++swipes;
     }
 
-    // Every piece gone, and forgotten by the reference.
+    // Every piece gone, or the current one erased, each forgotten by the
+    // reference first: a new piece may take its place in memory.
     void clearCourse() {
         for (const auto& piece : state.sceneList) probeHits.forget(*piece);
         state.sceneList.clear();
     }
-
-    // E, after the reference has forgotten the piece: a new one may take its
-    // place in memory.
     void eraseCurrentPiece() {
         probeHits.forget(*state.currentPiece);
         onKeyDown('e', 0, 0);
         watchBoxes();
     }
 
-    // The ball put back where it rested, or falling at (x, y) pixels.
-    void restAgain() {
-        state.ball->setCenter(rest);
-        state.ball->setMotion(restMotion);
-    }
-    void fallFrom(int x, int y) {
-        const double t = placementHalfHeight(state.cameraDistance);
-        state.ball->setCenter(
-            Point3(float(t * (2 * x - 600) / 600), float(t * (2 * (599 - y) - 600) / 600), 0.0f));
-        state.ball->setMotion(Vector3(0.0f, -0.04f, 0.0f));
-    }
-
     // A palette block dropped at pixel (282, 300), and the ball let go with R
-    // to come to rest on it.
-    void restOnABlock() {
+    // to come to rest on it; returns where it rests.
+    Point3 restOnABlock() {
         addNewPiece(state, std::make_unique<Block>());
         carryCurrentPiece(state, 282, 300);
         pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 282, 300);
         watchCourse();
         ticksOf(kFunnelSettleTicks);
-        rest = state.ball->center();
-        restMotion = state.ball->velocityVector();
+        return state.ball->center();
     }
 
     std::mt19937 rng{17};
-    Point3 rest;
-    Vector3 restMotion;
-    int swipes = 0, sweptTicks = 0, barred = 0;
+    int swipes = 0, barred = 0;
     StraightforwardHits probeHits;
     std::vector<const Block*> blocks;
     std::vector<Side> sides;
@@ -452,7 +421,14 @@ TEST_F(PiecesMovedIntoBall, BallIsPushedOutAndNeverFallsThrough) {
 // columns about the ball's and starting at three phases of a tick's move.
 // tick() checks every step.
 TEST_F(PiecesMovedIntoBall, QuickSwipesNeverTakeTheBallThroughABlock) {
-    restOnABlock();
+    const Point3 rest = restOnABlock();
+    const Vector3 restMotion = state.ball->velocityVector();
+    const auto restAgain = [&] { state.ball->setCenter(rest), state.ball->setMotion(restMotion); };
+    const auto fallAt = [&](int y) {
+        state.ball->setCenter(
+            Point3(rest.x, float(placementHalfHeight(-4.0f) * (299 - y) / 300), 0));
+        state.ball->setMotion(Vector3(0.0f, -0.04f, 0.0f));
+    };
     int bx, by;
     pixelOf(rest.x, rest.y, bx, by);
     for (const int v : kSwipeSpeeds) {
@@ -462,32 +438,26 @@ TEST_F(PiecesMovedIntoBall, QuickSwipesNeverTakeTheBallThroughABlock) {
                 for (const int events : {1, 3}) {
                     restAgain();
                     swipe(bx - 180 - phase, by + offset, v, 0, n, events);
-                    ticksOf(20);
                 }
-                restAgain();
-                swipe(bx + offset, by + 150 + phase, 0, -v, n, 1);
-                ticksOf(20);
-                restAgain();
-                swipe(bx + offset, by - 150 - phase, 0, v, n, 1);
-                ticksOf(20);
                 for (const int direction : {-1, 1}) {
-                    fallFrom(bx + offset, 200);
+                    restAgain();
+                    swipe(bx + offset, by - direction * (150 + phase), 0, direction * v, n, 1);
+                    fallAt(200);
                     swipe(bx + offset, 200 - direction * (120 + phase), 0, direction * v, n, 1);
-                    ticksOf(20);
                 }
             }
         }
     }
-    std::printf("%d swipes, %d ticks, %d swept the ball, %d through a block pressed on another\n",
-                swipes, ticks, sweptTicks, barred);
-    EXPECT_GT(sweptTicks, 300);
+    std::printf("%d swipes, %d ticks, %d swept, %d through a block pressed on another\n", swipes,
+                ticks, probeHits.sweeps, barred);
+    EXPECT_GT(probeHits.sweeps, 1000);
 }
 
 // A new block carried straight up column 280 from row 392, 36 px a tick,
 // through the block the ball rests on and on through the ball: the ball is
 // lifted on top of it, not left underneath.
 TEST_F(PiecesMovedIntoBall, BlockCarriedQuicklyUpThroughTheRestingBallLiftsIt) {
-    restOnABlock();
+    const Point3 rest = restOnABlock();
     addNewPiece(state, std::make_unique<Block>());
     carryCurrentPiece(state, 280, 392);
     watchBoxes();
