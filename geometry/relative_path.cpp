@@ -23,6 +23,10 @@ double element(const std::array<float, 16>& m, int r, int c) {
 // one, about world axes. Rotations keep their inverse as their transpose, up
 // to the rounding of their floats.
 Turn relativeTurn(const PieceMove& move) {
+    // A carry alone: no turn, exactly.
+    if (move.fromRotation == move.toRotation) {
+        return {1.0, 0.0, 0.0, 0.0};
+    }
     double m[3][3];
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
@@ -52,6 +56,21 @@ Turn relativeTurn(const PieceMove& move) {
     const double sign = q.w < 0.0 ? -1.0 : 1.0;
     const double norm = sign * std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
     return {q.w / norm, q.x / norm, q.y / norm, q.z / norm};
+}
+
+// The turn about the same axis by half the angle: (1 + q) normalised.
+Turn halved(const Turn& q) {
+    const double w = q.w + 1.0;
+    const double norm = std::sqrt(w * w + q.x * q.x + q.y * q.y + q.z * q.z);
+    return {w / norm, q.x / norm, q.y / norm, q.z / norm};
+}
+
+// a·b: the turn b, then a.
+Turn product(const Turn& a, const Turn& b) {
+    return {a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z,
+            a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
+            a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+            a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
 }
 
 // v turned by q.
@@ -123,25 +142,32 @@ ExactPoint exact(const Point3& p) {
 RelativePath::RelativePath(const PieceMove& move, const Point3& point) {
     const ExactPoint to = exact(move.toPosition), from = exact(move.fromPosition);
     const ExactPoint c = exact(point);
-    const Turn q = relativeTurn(move);
-    const double sine = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z);
-    const double angle = 2.0 * std::atan2(sine, q.w);
-    chords = std::clamp(int(std::ceil(angle / kMaxChordTurn)), 1, kMaxChords);
-    // At fraction s the piece stands at from + s·(to − from), turned by the
-    // part (1 − s) of q short of its new rotation; the point relative to it,
-    // placed as the piece now stands: to + q^(1−s)·(c − position(s)).
-    for (int k = 0; k < chords; ++k) {
+    // The turn is halved until one chord's share of it is at most 15°, its
+    // half-angle's cosine at least cos 7.5°. Halving needs
+    // only square roots, which round alike on every platform, so the path is
+    // the same bit for bit wherever the toy runs.
+    const double cosHalfChordTurn = 0.99144486137381041;
+    Turn share = relativeTurn(move);
+    chords = 1;
+    while (share.w < cosHalfChordTurn && chords < kMaxChords) {
+        share = halved(share);
+        chords *= 2;
+    }
+    // At fraction s = k / chords the piece stands at from + s·(to − from),
+    // short of its new rotation by the shares still to come; the point
+    // relative to it, placed as the piece now stands, is
+    // to + share^(chords − k)·(c − position(s)).
+    corners[chords] = c;
+    Turn still = share;
+    for (int k = chords - 1; k >= 0; --k) {
         const double s = double(k) / chords;
-        const double half = (1.0 - s) * angle / 2.0;
-        const double scale = sine > 0.0 ? std::sin(half) / sine : 0.0;
-        const Turn part{std::cos(half), q.x * scale, q.y * scale, q.z * scale};
         const ExactPoint offset{c.x - (from.x + s * (to.x - from.x)),
                                 c.y - (from.y + s * (to.y - from.y)),
                                 c.z - (from.z + s * (to.z - from.z))};
-        const ExactPoint v = turned(part, offset);
+        const ExactPoint v = turned(still, offset);
         corners[k] = {to.x + v.x, to.y + v.y, to.z + v.z};
+        still = product(share, still);
     }
-    corners[chords] = c;
 }
 
 BoxEntry firstEntry(const GrownBox& box, const RelativePath& path) {

@@ -24,21 +24,20 @@ struct PieceMove {
     std::array<float, 16> toRotation;
 };
 
-// A turn of up to this many radians (15°) is followed as one chord of its arc:
-// the chord strays from the arc by under 0.9% of the distance from the pivot,
-// at most 0.005 world units for a curve's farthest block, a tenth of the
-// ball's radius. Larger turns are split into equal chords of at most this.
-constexpr double kMaxChordTurn = 15.0 * 3.14159265358979323846 / 180.0;
+// A turn of up to 15° is followed as one chord of its arc: the chord strays
+// from the arc by under 0.9% of the distance from the pivot, at most 0.005
+// world units for a curve's farthest block, a tenth of the ball's radius.
+// Larger turns are split into 2, 4, 8 or 16 equal chords of at most 15°.
 
 // The path of a point that stood still in the world while a piece moved,
 // taken relative to the piece and seen in the world as the piece now stands:
 // from where the move carries the point (as if fixed to the piece) to the
 // point itself. The piece's position moves along a line and its rotation
-// turns evenly about one axis, so a turn's path is an arc, followed as chords.
+// turns evenly about one axis, so a turn's path is an arc, followed as chords
+// (a turn of 180° in 16).
 class RelativePath {
   public:
-    // A turn of 180° is split into this many chords.
-    static constexpr int kMaxChords = 12;
+    static constexpr int kMaxChords = 16;
 
     RelativePath(const PieceMove& move, const Point3& point);
 
