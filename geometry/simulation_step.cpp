@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "geometry/simulation_step.h"
 
+#include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "geometry/swept_push_out.h"
@@ -58,38 +60,61 @@ void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) 
 // which records it for the next; the blocks are gathered only when a moved
 // piece's path meets the ball, and then only those that can matter.
 bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
-    std::vector<SweptPiece> changed;
-    std::vector<size_t> changedAt;
+    // The list whose placements were taken last, and the count of changes
+    // then: while both are the same, no piece has moved since, and the pass
+    // over the pieces, which would find each placement as it was, is skipped.
+    static const SceneList* takenList = nullptr;
+    static std::uint64_t takenAt = 0;
+    if (takenList == &pieces && takenAt == Piece::placementChanges()) {
+        return false;
+    }
+    takenList = &pieces;
+    takenAt = Piece::placementChanges();
+    // The moved pieces first, whole: most ticks have none, or none whose
+    // path meets the ball.
+    std::vector<SweptPiece> moved;
+    std::vector<std::pair<size_t, PlacementChange>> changed;
     PieceMove move;
     for (size_t i = 0; i < pieces.size(); ++i) {
         const PlacementChange change = pieces[i]->takePlacementChange(move);
+        if (change == PlacementChange::kMoved) {
+            moved.push_back(SweptPiece{change, move, {}});
+            pieces[i]->appendBlockVolumes(ball.radius, nullptr, 0.0, moved.back().blocks);
+        }
         if (change != PlacementChange::kNone) {
-            changed.push_back(SweptPiece{change, move, {}});
-            changedAt.push_back(i);
-            pieces[i]->appendBlockVolumes(ball.radius, nullptr, 0.0, changed.back().blocks);
+            changed.emplace_back(i, change);
         }
     }
-    if (changed.empty()) {
-        return false;
-    }
-    const double reach = sweepReach(changed, ball);
+    const double reach = moved.empty() ? -1.0 : sweepReach(moved, ball);
     if (reach < 0.0) {
         return false;
     }
     // Every piece in the course's order: those that changed whole, the still
-    // ones by their blocks near the centre.
+    // ones by their blocks near the centre, if any.
     std::vector<SweptPiece> course;
+    course.reserve(pieces.size());
     const Point3 centre = ball.center();
-    size_t next = 0;
+    auto nextMoved = moved.begin();
+    auto next = changed.begin();
     for (size_t i = 0; i < pieces.size(); ++i) {
-        if (next < changed.size() && changedAt[next] == i) {
-            course.push_back(std::move(changed[next++]));
+        const bool changedHere = next != changed.end() && next->first == i;
+        const PlacementChange change = changedHere ? (next++)->second : PlacementChange::kNone;
+        if (change == PlacementChange::kMoved) {
+            course.push_back(std::move(*nextMoved++));
             continue;
         }
-        course.push_back(SweptPiece{PlacementChange::kNone, move, {}});
-        pieces[i]->appendBlockVolumes(ball.radius, &centre, reach, course.back().blocks);
+        course.push_back(SweptPiece{change, move, {}});
+        pieces[i]->appendBlockVolumes(ball.radius, changedHere ? nullptr : &centre, reach,
+                                      course.back().blocks);
+        if (course.back().blocks.empty()) {
+            course.pop_back();
+        }
     }
-    return pushOutOfSweeps(course, ball);
+    std::vector<const GrownBox*> boxes;
+    for (const auto& piece : pieces) {
+        piece->appendGrownBoxes(ball.radius, boxes);
+    }
+    return pushOutOfSweeps(course, boxes, ball);
 }
 
 }  // namespace

@@ -85,25 +85,25 @@ class WayOut {
             fromWhere.push_back(piece.change == PlacementChange::kMoved
                                     ? RelativePath(piece.move, start).at(0)
                                     : this->start);
+            for (const BlockVolume& block : piece.blocks) {
+                solids.emplace_back(block.world, 0.0f, block.sx, block.sy, block.sz);
+            }
         }
     }
 
     bool allowed(const Point3& place, bool movedGiveWay) const {
         const ExactPoint to = exact(place);
+        const GrownBox* solid = solids.data();
         for (size_t i = 0; i < pieces.size(); ++i) {
             const SweptPiece& piece = pieces[i];
-            // A new piece has no side the ball came from.
-            if (piece.change == PlacementChange::kNew) {
-                continue;
-            }
             for (const BlockVolume& block : piece.blocks) {
                 const bool moved = piece.change == PlacementChange::kMoved && block.carried;
-                if (moved && movedGiveWay) {
-                    continue;
-                }
-                if (segmentCrosses(block.solid, moved ? fromWhere[i] : start, to)) {
+                // A new piece has no side the ball came from.
+                const bool bars = piece.change != PlacementChange::kNew && !(moved && movedGiveWay);
+                if (bars && segmentCrosses(*solid, moved ? fromWhere[i] : start, to)) {
                     return false;
                 }
+                ++solid;
             }
         }
         return true;
@@ -126,6 +126,8 @@ class WayOut {
     // Per piece: where the centre stood relative to it before it moved, placed
     // as it now stands; the centre itself for a piece that did not move.
     std::vector<ExactPoint> fromWhere;
+    // Each block's solid box, in the pieces' order.
+    std::vector<GrownBox> solids;
 };
 
 }  // namespace
@@ -137,15 +139,15 @@ double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball) {
     if (entry.box == nullptr || !inFrontOf(entry.box->face(entry.face), centre, out)) {
         return -1.0;
     }
-    // The wedge's search looks at boxes whose face planes all lie within its
-    // reach of the centre, which puts their corners within √3 of that; the
-    // place in front of the entry face may lie farther still. Twice the
-    // larger is more than either.
+    // Every place tried lies within the wedge's reach of the centre, or is the
+    // place in front of the entry face: only the boxes that hold it, and the
+    // solid boxes that the way to it passes through, matter.
     const double wedge = kWedgeReachDiameters * 2.0 * double(ball.radius);
-    return 2.0 * std::max(wedge, distance(centre, out)) + kPushOutMargin;
+    return std::max(wedge, distance(centre, out)) + kPushOutMargin;
 }
 
-bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces, Ball& ball) {
+bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces,
+                     const std::vector<const GrownBox*>& boxes, Ball& ball) {
     const Point3 start = ball.center();
     const SweepEntry entry = firstSweepEntry(pieces, start);
     if (entry.box == nullptr) {
@@ -160,10 +162,6 @@ bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces, Ball& ball) {
         const Vector3 n = face.normal();
         removeInwardVelocity(ball, &n, 1);
         return true;
-    }
-    std::vector<const GrownBox*> boxes;
-    for (const SweptPiece& piece : pieces) {
-        for (const BlockVolume& block : piece.blocks) boxes.push_back(block.grown);
     }
     // Squeezed out along the gap, passing through no piece.
     if (pushClearOfBoxes(boxes, start, ball,

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "geometry/grown_box.h"
+#include "geometry/matrix4.h"
 #include "geometry/relative_path.h"
 
 class Ball;
@@ -22,8 +23,10 @@ enum class PlacementChange {
 struct BlockVolume {
     // Grown by the ball's radius, as the block now stands; owned by the block.
     const GrownBox* grown;
-    // The block's own box, not grown: what the ball must not pass through.
-    GrownBox solid;
+    // The block's matrix (parent × own) and its own scale, which place its
+    // solid box, not grown: what the ball must not pass through.
+    Matrix4 world;
+    float sx, sy, sz;
     // Placed through the piece's transform, so that it moved with the piece.
     bool carried;
 };
@@ -37,9 +40,9 @@ struct SweptPiece {
 };
 
 // How far from the ball's centre a still piece's block may matter to
-// pushOutOfSweeps, in world units, given the moved pieces alone; -1 when no
-// moved piece's path relative to the centre enters one of its blocks, and the
-// push-out is then the ordinary one.
+// pushOutOfSweeps (beyond its search among `boxes`), in world units, given
+// the moved pieces alone; -1 when no moved piece's path relative to the
+// centre enters one of its blocks, and the push-out is then the ordinary one.
 double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball);
 
 // A piece moved or turned into the ball, or clear past it, since the last
@@ -54,5 +57,7 @@ double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball);
 // still piece. Returns false, the ball unchanged, when no moved piece's path
 // enters one of its blocks, or when no way out is found: the ordinary push-out
 // then takes over. `pieces` must hold every moved and new piece and every
-// block of a still one within sweepReach of the centre.
-bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces, Ball& ball);
+// block of a still one within sweepReach of the centre; `boxes`, where the
+// squeeze looks for a way out, every grown box of the course, in its order.
+bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces,
+                     const std::vector<const GrownBox*>& boxes, Ball& ball);

@@ -3,6 +3,8 @@
 
 #include <GL/freeglut.h>
 
+#include <memory>
+
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "scene/ball.h"
@@ -89,7 +91,10 @@ void Block::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
 }
 
 PlacementChange Block::takePlacementChange(PieceMove& move) {
-    return placement.take(*this, move);
+    if (!placement) {
+        placement = std::make_unique<PlacementRecord>();
+    }
+    return placement->take(*this, move);
 }
 
 void Block::appendBlockVolumes(float radius, const Point3* near, double reach,
@@ -104,8 +109,7 @@ void Block::appendVolume(float radius, const Point3* near, double reach, bool ca
     if (near != nullptr && !around.near(*near, reach)) {
         return;
     }
-    blocks.push_back(
-        BlockVolume{&*box, GrownBox(worldMatrix(), 0.0f, scale.x, scale.y, scale.z), carried});
+    blocks.push_back(BlockVolume{&*box, worldMatrix(), scale.x, scale.y, scale.z, carried});
 }
 
 void Block::setParent(SceneObject* p) {
@@ -118,7 +122,7 @@ void Block::setParent(SceneObject* p) {
 }
 
 void Block::transformChanged() {
-    SceneObject::transformChanged();
+    Piece::transformChanged();
     if (parent != nullptr) {
         parent->memberTransformChanged();
     }

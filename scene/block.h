@@ -93,5 +93,7 @@ class Block : public Piece {
     // rebuilt exactly as a fresh hit test would build it.
     HitBound faceBounds[GrownBox::kFaceCount];
     std::optional<GrownBox> box;
-    PlacementRecord placement;
+    // Made at the first take, which only a piece of the course has: not
+    // carried by a curve's members.
+    std::unique_ptr<PlacementRecord> placement;
 };

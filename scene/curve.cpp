@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "geometry/angles.h"
 #include "scene/ball.h"
@@ -94,7 +95,10 @@ void Curve::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
 }
 
 PlacementChange Curve::takePlacementChange(PieceMove& move) {
-    return placement.take(*this, move);
+    if (!placement) {
+        placement = std::make_unique<PlacementRecord>();
+    }
+    return placement->take(*this, move);
 }
 
 void Curve::appendBlockVolumes(float radius, const Point3* near, double reach,
@@ -102,6 +106,7 @@ void Curve::appendBlockVolumes(float radius, const Point3* near, double reach,
     if (near != nullptr && !collisionBound(radius).near(*near, reach)) {
         return;
     }
+    volumes.reserve(volumes.size() + kBlockCount);
     for (Block& member : blocks) {
         member.appendVolume(radius, near, reach, member.getParent() == this, volumes);
     }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "geometry/hit_bound.h"
@@ -61,5 +62,7 @@ class Curve : public Piece {
     std::uint64_t boundGeneration = 0;
     std::uint64_t boundMemberGenerations = 0;
     float boundRadius = std::numeric_limits<float>::quiet_NaN();
-    PlacementRecord placement;
+    // Made at the first take, which only a piece of the course has: not
+    // carried by a curve's members.
+    std::unique_ptr<PlacementRecord> placement;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "geometry/swept_push_out.h"
@@ -40,4 +41,17 @@ class Piece : public SceneObject {
     // transform of the piece changes.
     virtual void appendBlockVolumes(float /*radius*/, const Point3* /*near*/, double /*reach*/,
                                     std::vector<BlockVolume>& /*blocks*/) {}
+
+    // Advances whenever the transform of any piece, or of a curve's block,
+    // changes: while it stays the same, no piece has been moved or turned.
+    static std::uint64_t placementChanges() { return changes; }
+
+  protected:
+    void transformChanged() override {
+        SceneObject::transformChanged();
+        ++changes;
+    }
+
+  private:
+    inline static std::uint64_t changes = 0;
 };

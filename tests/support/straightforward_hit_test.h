@@ -6,6 +6,7 @@
 // transforms and tests all six faces. The faces it keeps and the curves'
 // nearest blocks live here, not in the pieces, so that both hit tests can run
 // over the same course side by side, each with a ball of its own.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <deque>
@@ -25,15 +26,20 @@
 #include "scene/curve.h"
 #include "scene/scene_list.h"
 
-// The block's grown box, built from scratch.
-inline GrownBox straightforwardBox(const Block& block, float radius) {
+// The block's world matrix, parent × own, built from scratch.
+inline Matrix4 straightforwardWorld(const Block& block) {
     Matrix4 world = Matrix4::identity();
     if (block.getParent() != nullptr) {
         block.getParent()->appendTransform(world);
     }
     block.appendTransform(world);
+    return world;
+}
+
+// The block's grown box, built from scratch.
+inline GrownBox straightforwardBox(const Block& block, float radius) {
     const Float3 s = block.getScale();
-    return GrownBox(world, radius, s.x, s.y, s.z);
+    return GrownBox(straightforwardWorld(block), radius, s.x, s.y, s.z);
 }
 
 // Every box the ball can meet: the free blocks and the curves' members, in the
@@ -129,20 +135,30 @@ class StraightforwardHits {
     // it came; every piece and block is handed over, built from scratch, and
     // each piece's placement is compared whole with the one it had then.
     bool pushOutOfSweeps(Ball& ball, const SceneList& pieces) {
-        std::deque<GrownBox> grown;
         std::vector<SweptPiece> course;
         for (const auto& piece : pieces) {
             course.push_back(SweptPiece{placementChange(*piece), lastMove, {}});
+        }
+        if (std::none_of(course.begin(), course.end(),
+                         [](const SweptPiece& p) { return p.change == PlacementChange::kMoved; })) {
+            return false;
+        }
+        std::deque<GrownBox> grown;
+        std::vector<const GrownBox*> boxes;
+        for (size_t i = 0; i < pieces.size(); ++i) {
             std::vector<const Block*> blocks;
-            appendCollisionBlocks(*piece, blocks);
+            appendCollisionBlocks(*pieces[i], blocks);
             for (const Block* block : blocks) {
                 grown.push_back(straightforwardBox(*block, ball.radius));
-                const GrownBox solid = straightforwardBox(*block, 0.0f);
-                const bool carried = block == piece.get() || block->getParent() == piece.get();
-                course.back().blocks.push_back(BlockVolume{&grown.back(), solid, carried});
+                boxes.push_back(&grown.back());
+                const Float3 s = block->getScale();
+                const bool carried =
+                    block == pieces[i].get() || block->getParent() == pieces[i].get();
+                course[i].blocks.push_back(BlockVolume{&grown.back(), straightforwardWorld(*block),
+                                                       s.x, s.y, s.z, carried});
             }
         }
-        if (!::pushOutOfSweeps(course, ball)) {
+        if (!::pushOutOfSweeps(course, boxes, ball)) {
             return false;
         }
         ++sweeps;
