@@ -44,14 +44,19 @@ bool pushOutOfPieces(Ball& ball, const SceneList& pieces) {
     return false;
 }
 
-// Moves a centre that the rounds left inside a box, handed from one box to
-// another, clear of all of them at once.
-void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
+// Every piece's grown boxes for the ball, in the course's order.
+std::vector<const GrownBox*> everyBox(const Ball& ball, const SceneList& pieces) {
     std::vector<const GrownBox*> boxes;
     for (const auto& piece : pieces) {
         piece->appendGrownBoxes(ball.radius, boxes);
     }
-    pushClearOfBoxes(boxes, start, ball);
+    return boxes;
+}
+
+// Moves a centre that the rounds left inside a box, handed from one box to
+// another, clear of all of them at once.
+void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
+    pushClearOfBoxes(everyBox(ball, pieces), start, ball);
 }
 
 // A piece moved or turned into the ball, or clear past it, since the last
@@ -110,11 +115,8 @@ bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
             course.pop_back();
         }
     }
-    std::vector<const GrownBox*> boxes;
-    for (const auto& piece : pieces) {
-        piece->appendGrownBoxes(ball.radius, boxes);
-    }
-    return pushOutOfSweeps(course, boxes, ball);
+    return pushOutOfSweeps(
+        course, [&ball, &pieces] { return everyBox(ball, pieces); }, ball);
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball) {
 }
 
 bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces,
-                     const std::vector<const GrownBox*>& boxes, Ball& ball) {
+                     const std::function<std::vector<const GrownBox*>()>& everyBox, Ball& ball) {
     const Point3 start = ball.center();
     const SweepEntry entry = firstSweepEntry(pieces, start);
     if (entry.box == nullptr) {
@@ -164,6 +164,7 @@ bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces,
         return true;
     }
     // Squeezed out along the gap, passing through no piece.
+    const std::vector<const GrownBox*> boxes = everyBox();
     if (pushClearOfBoxes(boxes, start, ball,
                          [&way](const Point3& q) { return way.allowed(q, false); })) {
         return true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "geometry/grown_box.h"
@@ -40,7 +41,7 @@ struct SweptPiece {
 };
 
 // How far from the ball's centre a still piece's block may matter to
-// pushOutOfSweeps (beyond its search among `boxes`), in world units, given
+// pushOutOfSweeps (beyond its search among every box), in world units, given
 // the moved pieces alone; -1 when no moved piece's path relative to the
 // centre enters one of its blocks, and the push-out is then the ordinary one.
 double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball);
@@ -57,7 +58,8 @@ double sweepReach(const std::vector<SweptPiece>& moved, const Ball& ball);
 // still piece. Returns false, the ball unchanged, when no moved piece's path
 // enters one of its blocks, or when no way out is found: the ordinary push-out
 // then takes over. `pieces` must hold every moved and new piece and every
-// block of a still one within sweepReach of the centre; `boxes`, where the
-// squeeze looks for a way out, every grown box of the course, in its order.
+// block of a still one within sweepReach of the centre; `everyBox` gives,
+// for the squeeze to look for a way out among, every grown box of the course
+// in its order.
 bool pushOutOfSweeps(const std::vector<SweptPiece>& pieces,
-                     const std::vector<const GrownBox*>& boxes, Ball& ball);
+                     const std::function<std::vector<const GrownBox*>()>& everyBox, Ball& ball);

@@ -158,7 +158,8 @@ class StraightforwardHits {
                                                        s.x, s.y, s.z, carried});
             }
         }
-        if (!::pushOutOfSweeps(course, boxes, ball)) {
+        if (!::pushOutOfSweeps(
+                course, [&boxes] { return boxes; }, ball)) {
             return false;
         }
         ++sweeps;
