@@ -470,6 +470,25 @@ TEST_F(PiecesMovedIntoBall, BlockCarriedQuicklyUpThroughTheRestingBallLiftsIt) {
     EXPECT_GT(state.ball->center().y, rest.y + 0.5f);
 }
 
+// A wide block brought down onto the ball resting on another, thinner one:
+// no way out along the gap is near, so the moving block gives way and the
+// ball comes out over it, never through the thin block under it.
+TEST_F(PiecesMovedIntoBall, WideBlockBroughtDownOntoTheRestingBallLetsItOutOverIt) {
+    for (const int row : {300, 200}) {
+        addNewPiece(state, std::make_unique<Block>());
+        state.currentPiece->setScale(1.5f, row == 300 ? 0.04f : 0.1f, 0.8f);
+        carryCurrentPiece(state, 300, row);
+        watchBoxes();
+        if (row == 300) ticksOf(kFunnelSettleTicks);
+    }
+    for (int row = 204; row <= 296 && !HasFatalFailure(); row += 4) {
+        carryCurrentPiece(state, 300, row);
+        tick();
+    }
+    EXPECT_EQ(sideAgainst(*blocks[0]), Side::kAbove);
+    EXPECT_EQ(sideAgainst(*blocks[1]), Side::kAbove);
+}
+
 // A block under the resting ball, turned by about -21° about y with a right
 // drag: its top face tilts through the ball's centre.
 TEST_F(PiecesMovedIntoBall, BlockTurnedByADragUnderTheRestingBallHoldsIt) {
