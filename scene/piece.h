@@ -29,8 +29,10 @@ class Piece : public SceneObject {
     // builds them and in its order; they stay valid until a transform of the
     // piece changes. A piece without a grown box appends none.
     virtual void appendGrownBoxes(float /*radius*/, std::vector<const GrownBox*>& /*boxes*/) {}
-    // How this piece was placed since the last call, which each tick makes
-    // once: kMoved, with `move` filled in, when it was moved or turned as a
+    // How this piece was placed since the last call, which a tick makes once
+    // when any piece's transform has changed (placementChanges), and which
+    // records the placement for the next: kMoved, with `move` filled in, when
+    // it was moved or turned as a
     // whole; kNew at the first call and after a resize; otherwise kNone.
     virtual PlacementChange takePlacementChange(PieceMove& /*move*/) {
         return PlacementChange::kNone;
