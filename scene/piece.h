@@ -32,8 +32,8 @@ class Piece : public SceneObject {
     // How this piece was placed since the last call, which a tick makes once
     // when any piece's transform has changed (placementChanges), and which
     // records the placement for the next: kMoved, with `move` filled in, when
-    // it was moved or turned as a
-    // whole; kNew at the first call and after a resize; otherwise kNone.
+    // it was moved or turned as a whole; kNew at the first call and after a
+    // resize; otherwise kNone.
     virtual PlacementChange takePlacementChange(PieceMove& /*move*/) {
         return PlacementChange::kNone;
     }
