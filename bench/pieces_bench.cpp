@@ -3,7 +3,8 @@
 // straightforward one (box and faces rebuilt at every call) in the same run:
 // one block and one curve with the ball far away, a pass over 10,000 blocks,
 // a block with the ball all around it, and whole simulation steps over a
-// course that the ball bounces through.
+// course that the ball bounces through, alone and with a piece carried
+// across the ball every tick.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -161,9 +162,18 @@ BENCHMARK(blockAmongStraightforward);
 // from above and starts again from the top when it leaves or every 150 ticks,
 // so that it does not spend the run wedged in one place. Both paths give the
 // very same path, so they do the same work tick for tick.
+// With `carried`, one more palette block is carried with the ball every tick,
+// swiped to and fro across it 0.16 world units (29 pixels at the starting
+// camera) a tick, as a quick hand does: it sweeps through the ball every few
+// ticks.
 template <class Step>
-void courseSteps(benchmark::State& state, Step step) {
-    const SceneList course = scatteredCourse(200, 3.0f, 2.5f, 0.5f);
+void courseSteps(benchmark::State& state, Step step, bool carried = false) {
+    SceneList course = scatteredCourse(200, 3.0f, 2.5f, 0.5f);
+    Piece* hand = nullptr;
+    if (carried) {
+        course.push_back(std::make_unique<Block>());
+        hand = course.back().get();
+    }
     Ball ball(kRadius, kMass, Point3(), Vector3());
     ball.setAcceleration(kAcceleration);
     std::mt19937 rng(9);
@@ -175,6 +185,12 @@ void courseSteps(benchmark::State& state, Step step) {
             const float z = 0.4f * unit(rng), x = 2.5f * unit(rng);
             ball.setCenter(Point3(x, 3.0f, z));
             ball.setMotion(Vector3(0.02f * unit(rng), 0.0f, 0.0f));
+        }
+        if (hand != nullptr) {
+            // Across and back: -0.4 to 0.4 of the ball's x in six swipes.
+            const int phase = tick % 10;
+            const float offset = 0.16f * float(phase < 5 ? phase : 10 - phase) - 0.4f;
+            hand->setPosition(c.x + offset, c.y - 0.02f, c.z);
         }
         step(ball, course);
     }
@@ -192,5 +208,22 @@ void simulationStepCourseStraightforward(benchmark::State& state) {
     });
 }
 BENCHMARK(simulationStepCourseStraightforward)->Iterations(3000)->Unit(benchmark::kMicrosecond);
+
+void simulationStepCarriedCached(benchmark::State& state) {
+    courseSteps(
+        state, [](Ball& ball, const SceneList& course) { simulationStep(ball, course); }, true);
+}
+BENCHMARK(simulationStepCarriedCached)->Iterations(3000)->Unit(benchmark::kMicrosecond);
+
+void simulationStepCarriedStraightforward(benchmark::State& state) {
+    StraightforwardHits reference;
+    courseSteps(
+        state,
+        [&reference](Ball& ball, const SceneList& course) {
+            reference.simulationStep(ball, course);
+        },
+        true);
+}
+BENCHMARK(simulationStepCarriedStraightforward)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

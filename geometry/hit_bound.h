@@ -59,6 +59,14 @@ class HitBound {
         return !(dx * dx + dy * dy + dz * dz > within * within);
     }
 
+    // False only when every point within `distance` world units of p
+    // certainly lies outside the sphere.
+    bool near(const Point3& p, double distance) const {
+        const double dx = p.x - cx, dy = p.y - cy, dz = p.z - cz;
+        const double within = reach + distance + kRoundingSlack * magnitude(p.x, p.y, p.z);
+        return !(dx * dx + dy * dy + dz * dz > within * within);
+    }
+
     // The contact point is rounded off the exact segment by a few float ulps of
     // the coordinates involved (under 5e-7 of their size), and these tests'
     // own double arithmetic adds far less; 1e-6 of every magnitude in play

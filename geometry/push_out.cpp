@@ -15,16 +15,10 @@ constexpr int kMaxPushDoublings = 32;
 
 }  // namespace
 
-bool pushOutOfBox(const GrownBox& box, Ball& ball) {
-    const Point3 p = ball.center();
-    const int exit = box.holds(p) ? box.exitFace(p) : -1;
-    if (exit < 0) {
-        return false;
-    }
-    const Face& face = box.face(exit);
+bool placeInFrontOf(const Face& face, const Point3& p, Point3& out) {
     const Vector3 n = face.normal();
     double push = kPushOutMargin - face.signedDistance(p);
-    Point3 out = movedAlong(p, n, push);
+    out = movedAlong(p, n, push);
     for (int doublings = 0; !(face.signedDistance(out) > 0.0f); ++doublings) {
         if (doublings == kMaxPushDoublings) {
             return false;
@@ -32,6 +26,17 @@ bool pushOutOfBox(const GrownBox& box, Ball& ball) {
         push *= 2.0;
         out = movedAlong(p, n, push);
     }
+    return true;
+}
+
+bool pushOutOfBox(const GrownBox& box, Ball& ball) {
+    const Point3 p = ball.center();
+    const int exit = box.holds(p) ? box.exitFace(p) : -1;
+    Point3 out;
+    if (exit < 0 || !placeInFrontOf(box.face(exit), p, out)) {
+        return false;
+    }
+    const Vector3 n = box.face(exit).normal();
     ball.setCenter(out);
     removeInwardVelocity(ball, &n, 1);
     return true;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "geometry/point3.h"
+
 class Ball;
+class Face;
 class GrownBox;
 
 // How far in front of a face a centre pushed out through it is left, in world
@@ -20,3 +23,8 @@ constexpr double kPushOutMargin = 1e-3;
 // leaves no move that the face sees in front, the ball is left as it was and
 // the result is false.
 bool pushOutOfBox(const GrownBox& box, Ball& ball);
+
+// Sets `out` to p moved along the face's normal to kPushOutMargin in front of
+// the face, the push doubled while rounding leaves it on or behind the plane;
+// false when no such place is found.
+bool placeInFrontOf(const Face& face, const Point3& p, Point3& out);

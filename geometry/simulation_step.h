@@ -19,11 +19,13 @@ constexpr int kMaxResolutionsPerStep = 10;
 // (pushOutOfWedge).
 constexpr int kMaxPushOutRounds = 10;
 
-// One tick of the ball: first move its centre out of any piece that holds it
-// (one moved or turned into the ball), and out of a wedge between pieces
-// should the rounds leave it inside one; then bounce it off the nearest piece
+// One tick of the ball: first, if a piece was moved or turned into the ball,
+// or clear past it, since the last tick, push the ball out the way the piece
+// came (pushOutOfSweeps); otherwise move its centre out of any piece that
+// holds it (one put onto the ball), and out of a wedge between pieces should
+// the rounds leave it inside one; then bounce it off the nearest piece
 // along its step, repeating from the same centre with the turned step until
 // nothing is hit; then advance it. Of equally near pieces the earlier in the
-// list bounces. Changes the ball and the pieces' remembered faces, never the
-// list.
+// list bounces. Changes the ball, the pieces' remembered faces and their
+// recorded placements, never the list.
 void simulationStep(Ball& ball, const SceneList& pieces);

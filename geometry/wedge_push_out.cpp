@@ -51,11 +51,12 @@ struct WedgeSearch {
     // Per plane: whether it is its box's exit face for the start.
     std::vector<bool> leading;
     Exit best;
+    std::function<bool(const Point3&)> allowed;
 };
 
 WedgeSearch searchAround(const std::vector<const GrownBox*>& boxes, const Point3& start,
                          double reach) {
-    WedgeSearch search{start, reach, {}, {}, {}, {}};
+    WedgeSearch search{start, reach, {}, {}, {}, {}, {}};
     const float nearBy = rounded(reach) + kClearance;
     for (const GrownBox* box : boxes) {
         if (box->holds(start, nearBy)) {
@@ -88,6 +89,9 @@ void tryExit(WedgeSearch& search, const Point3& q, const Vector3* normals, int c
         if (box->holds(q, kClearance)) {
             return;
         }
+    }
+    if (search.allowed && !search.allowed(q)) {
+        return;
     }
     search.best = Exit{q, d, {{normals[0], count > 1 ? normals[1] : Vector3()}}, count};
 }
@@ -170,16 +174,18 @@ void searchOutward(WedgeSearch& search) {
 // 3. outward from the start, sphere by sphere, for a pocket that no face or
 //    edge leads out of;
 // 4. back to the start, with the motion stopped.
-bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball) {
+bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball,
+                    const std::function<bool(const Point3&)>& allowed) {
     const Point3 p = ball.center();
-    if (std::none_of(boxes.begin(), boxes.end(),
-                     [&p](const GrownBox* box) { return box->holds(p); })) {
+    if (!allowed && std::none_of(boxes.begin(), boxes.end(),
+                                 [&p](const GrownBox* box) { return box->holds(p); })) {
         return false;
     }
     const double reach = kWedgeReachDiameters * 2.0 * double(ball.radius);
     Exit exit;
     if (reach > 0.0 && reach < HUGE_VAL) {
         WedgeSearch search = searchAround(boxes, start, reach);
+        search.allowed = allowed;
         exitsThroughFaces(search, true);
         exitsThroughEdges(search, true);
         if (search.best.normalCount == 0) {
@@ -192,6 +198,9 @@ bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& sta
         exit = search.best;
     }
     if (exit.normalCount == 0) {
+        if (allowed) {
+            return false;
+        }
         ball.setCenter(start);
         ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
         return true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "geometry/point3.h"
@@ -20,4 +21,7 @@ constexpr double kWedgeReachDiameters = 4.0;
 // away the velocity into the planes it left through. With no such place within
 // kWedgeReachDiameters the ball goes back to `start` with its motion stopped.
 // Returns false, the ball unchanged, when the centre is inside no box.
-bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball);
+// With `allowed`, only places that it accepts are taken, wherever the centre
+// is; when none is found the ball is left as it was and the result is false.
+bool pushOutOfWedge(const std::vector<const GrownBox*>& boxes, const Point3& start, Ball& ball,
+                    const std::function<bool(const Point3&)>& allowed = {});

@@ -3,6 +3,8 @@
 
 #include <GL/freeglut.h>
 
+#include <memory>
+
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "scene/ball.h"
@@ -88,6 +90,28 @@ void Block::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
     boxes.push_back(&*box);
 }
 
+PlacementChange Block::takePlacementChange(PieceMove& move) {
+    if (!placement) {
+        placement = std::make_unique<PlacementRecord>();
+    }
+    return placement->take(*this, move);
+}
+
+void Block::appendBlockVolumes(float radius, const Point3* near, double reach,
+                               std::vector<BlockVolume>& blocks) {
+    appendVolume(radius, near, reach, true, blocks);
+}
+
+void Block::appendVolume(float radius, const Point3* near, double reach, bool carried,
+                         std::vector<BlockVolume>& blocks) {
+    // Rebuilds a stale box first, whether or not it is near.
+    const HitBound& around = collisionBound(radius);
+    if (near != nullptr && !around.near(*near, reach)) {
+        return;
+    }
+    blocks.push_back(BlockVolume{&*box, worldMatrix(), scale.x, scale.y, scale.z, carried});
+}
+
 void Block::setParent(SceneObject* p) {
     if (parent != nullptr) {
         parent->memberTransformChanged();
@@ -98,7 +122,7 @@ void Block::setParent(SceneObject* p) {
 }
 
 void Block::transformChanged() {
-    SceneObject::transformChanged();
+    Piece::transformChanged();
     if (parent != nullptr) {
         parent->memberTransformChanged();
     }
@@ -112,14 +136,7 @@ const HitBound& Block::collisionBound(float radius) {
 }
 
 void Block::rebuildCollisionVolume(float radius) {
-    // The world matrix is formed directly, with the same single-precision
-    // products as the modelview stack: parent transform, then the block's.
-    Matrix4 world = Matrix4::identity();
-    if (parent != nullptr) {
-        parent->appendTransform(world);
-    }
-    appendTransform(world);
-    box.emplace(world, radius, scale.x, scale.y, scale.z);
+    box.emplace(worldMatrix(), radius, scale.x, scale.y, scale.z);
     bound = HitBound::around(*box);
     for (int i = 0; i < GrownBox::kFaceCount; ++i) {
         faceBounds[i] = HitBound::around(box->face(i));
@@ -127,4 +144,15 @@ void Block::rebuildCollisionVolume(float radius) {
     boxGeneration = transformGeneration();
     boxParentGeneration = parent != nullptr ? parent->transformGeneration() : 0;
     boxRadius = radius;
+}
+
+Matrix4 Block::worldMatrix() const {
+    // Formed directly, with the same single-precision products as the
+    // modelview stack: parent transform, then the block's.
+    Matrix4 world = Matrix4::identity();
+    if (parent != nullptr) {
+        parent->appendTransform(world);
+    }
+    appendTransform(world);
+    return world;
 }

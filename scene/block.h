@@ -11,6 +11,7 @@
 #include "geometry/grown_box.h"
 #include "geometry/hit_bound.h"
 #include "scene/piece.h"
+#include "scene/placement_record.h"
 
 // The box-shaped piece: a unit cube stretched by the object scale, so its
 // extent along its own axes is exactly its scale. It owns the face that its
@@ -34,6 +35,16 @@ class Block : public Piece {
     bool pushOut(Ball* ball) override;
     // The one grown box, rebuilt first if it is stale.
     void appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) override;
+    // The block's own placement since the last tick (PlacementRecord).
+    PlacementChange takePlacementChange(PieceMove& move) override;
+    // This block, as one carried by its own transform.
+    void appendBlockVolumes(float radius, const Point3* near, double reach,
+                            std::vector<BlockVolume>& blocks) override;
+    // Appends this block unless `near` is given and its grown box lies
+    // farther than `reach` from it; `carried` when it moves with the piece
+    // whose volumes are being gathered.
+    void appendVolume(float radius, const Point3* near, double reach, bool carried,
+                      std::vector<BlockVolume>& blocks);
     // The curve this block is a member of, or null for a free-standing block;
     // not owned. Only the hit test reads it.
     virtual void setParent(SceneObject* p);
@@ -58,6 +69,8 @@ class Block : public Piece {
                boxRadius != radius;
     }
     void rebuildCollisionVolume(float radius);
+    // Parent transform × the block's own, as the hit test places the box.
+    Matrix4 worldMatrix() const;
     // The hit test against the box as cached; the bound first, then the faces.
     float cachedHit(const Ball& ball);
     // The stale case, kept out of line with the faces' own tests so that a
@@ -80,4 +93,7 @@ class Block : public Piece {
     // rebuilt exactly as a fresh hit test would build it.
     HitBound faceBounds[GrownBox::kFaceCount];
     std::optional<GrownBox> box;
+    // Made at the first take, which only a piece of the course has: not
+    // carried by a curve's members.
+    std::unique_ptr<PlacementRecord> placement;
 };

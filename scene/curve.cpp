@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "geometry/angles.h"
 #include "scene/ball.h"
@@ -90,6 +91,24 @@ bool Curve::pushOut(Ball* ball) {
 void Curve::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) {
     for (Block& member : blocks) {
         member.appendGrownBoxes(radius, boxes);
+    }
+}
+
+PlacementChange Curve::takePlacementChange(PieceMove& move) {
+    if (!placement) {
+        placement = std::make_unique<PlacementRecord>();
+    }
+    return placement->take(*this, move);
+}
+
+void Curve::appendBlockVolumes(float radius, const Point3* near, double reach,
+                               std::vector<BlockVolume>& volumes) {
+    if (near != nullptr && !collisionBound(radius).near(*near, reach)) {
+        return;
+    }
+    volumes.reserve(volumes.size() + kBlockCount);
+    for (Block& member : blocks) {
+        member.appendVolume(radius, near, reach, member.getParent() == this, volumes);
     }
 }
 

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "geometry/hit_bound.h"
 #include "scene/block.h"
 #include "scene/piece.h"
+#include "scene/placement_record.h"
 
 // The curved ramp: ten blocks 8 degrees apart on a circle of radius 0.5 in the
 // curve's xy-plane. They are members, not children, and each has the curve as
@@ -33,6 +35,13 @@ class Curve : public Piece {
     // The ten blocks' boxes in index order.
     void appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) override;
 
+    // The curve's own placement since the last tick (PlacementRecord); its
+    // blocks' placements within it are not followed.
+    PlacementChange takePlacementChange(PieceMove& move) override;
+    // The ten blocks in index order, each carried if the curve still places it.
+    void appendBlockVolumes(float radius, const Point3* near, double reach,
+                            std::vector<BlockVolume>& volumes) override;
+
     const Block& block(int i) const { return blocks[i]; }
     Block& block(int i) { return blocks[i]; }
     int getNearestBlock() const { return nearestBlock; }
@@ -53,4 +62,7 @@ class Curve : public Piece {
     std::uint64_t boundGeneration = 0;
     std::uint64_t boundMemberGenerations = 0;
     float boundRadius = std::numeric_limits<float>::quiet_NaN();
+    // Made at the first take, which only a piece of the course has: not
+    // carried by a curve's members.
+    std::unique_ptr<PlacementRecord> placement;
 };

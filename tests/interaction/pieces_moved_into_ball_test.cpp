@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <random>
 #include <vector>
@@ -33,6 +35,55 @@ constexpr int kAdjustmentsPerFunnel = 6;
 // Long enough for the ball let go with R to come to rest in a funnel.
 constexpr int kFunnelSettleTicks = 1500;
 constexpr int kAdjustedSettleTicks = 100;
+// Pixels a tick of the quick swipes, a flick of 1,200 to 3,200 px a second.
+constexpr int kSwipeSpeeds[] = {24, 36, 48, 64};
+
+// A point in a block's own frame, where its solid box spans -0.5 to 0.5.
+using Local = std::array<double, 3>;
+
+Matrix4 placementOf(const Block& block) {
+    Matrix4 m = Matrix4::identity();
+    if (block.getParent() != nullptr) block.getParent()->appendTransform(m);
+    block.appendTransform(m);
+    return m;
+}
+
+bool samePlacement(const Matrix4& a, const Matrix4& b) {
+    return std::memcmp(a.m, b.m, sizeof a.m) == 0;
+}
+
+// p in the frame of the block placed by m, by Cramer's rule.
+Local localOf(const Matrix4& m, const Point3& p) {
+    const double b[3] = {p.x - m.m[12], p.y - m.m[13], p.z - m.m[14]};
+    // The determinant of m's 3 by 3 part with column k replaced by b (none
+    // for k = 3).
+    const auto det = [&](int k) {
+        const auto e = [&](int r, int c) { return c == k ? b[r] : double(m.m[4 * c + r]); };
+        return e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) -
+               e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0)) +
+               e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
+    };
+    return {det(0) / det(3), det(1) / det(3), det(2) / det(3)};
+}
+
+// Where the segment from a to b first enters the box |x_k| < half[k], as a
+// fraction of it; NaN when it does not pass through its inside.
+double entryInto(const Local& a, const Local& b, const Local& half) {
+    double enter = 0.0, leave = 1.0;
+    for (int k = 0; k < 3; ++k) {
+        const double d = b[k] - a[k];
+        if (d == 0.0) {
+            if (!(std::fabs(a[k]) < half[k])) return NAN;
+            continue;
+        }
+        const double t0 = (-half[k] - a[k]) / d, t1 = (half[k] - a[k]) / d;
+        enter = std::max(enter, std::min(t0, t1));
+        leave = std::min(leave, std::max(t0, t1));
+    }
+    return enter < leave ? enter : NAN;
+}
+
+constexpr Local kSolid = {0.5, 0.5, 0.5};
 
 class PiecesMovedIntoBall : public InteractionTest {
   protected:
@@ -40,11 +91,55 @@ class PiecesMovedIntoBall : public InteractionTest {
         return sideOf(straightforwardBox(block, state.ball->radius), state.ball->center());
     }
 
-    // One frame tick. After it the centre is inside no box; a step that began
-    // outside every box has not taken it from straight above a box to straight
-    // below it, or back, which only a path through the box does; and a ball
-    // resting on a box that is being turned is not below it.
+    // Whether another piece bars the way back from `start` to where moved
+    // block i carried the centre, had it been fixed to the block: that place
+    // is inside another piece's grown box, or beyond a still piece's solid box.
+    bool wayBackBarred(size_t i, const Point3& start) const {
+        const Local l = localOf(placements[i], start);
+        Point3 carried{float(l[0]), float(l[1]), float(l[2])};
+        carried.transform(placementOf(*blocks[i]).m);
+        const auto pieceOf = [](const Block* b) { return b->getParent() ? b->getParent() : b; };
+        for (size_t j = 0; j < blocks.size(); ++j) {
+            const Matrix4 other = placementOf(*blocks[j]);
+            if (pieceOf(blocks[j]) != pieceOf(blocks[i]) &&
+                (sideOf(straightforwardBox(*blocks[j], state.ball->radius), carried) ==
+                     Side::kInside ||
+                 (samePlacement(other, placements[j]) &&
+                  !std::isnan(
+                      entryInto(localOf(other, start), localOf(other, carried), kSolid))))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The centre's path over a tick, from `start` to where the push-out put
+    // it, taken into each block's frame before and after the tick, then on
+    // to where it ends: it passes through no solid block that stood still,
+    // nor through one that moved unless another piece bars the way back.
+    void checkPathsThroughBlocks(const Point3& start, const Point3& pushedTo) {
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            const Matrix4 now = placementOf(*blocks[i]);
+            ASSERT_TRUE(std::isnan(
+                entryInto(localOf(now, pushedTo), localOf(now, state.ball->center()), kSolid)))
+                << "box " << i << " after the push-out, tick " << ticks;
+            if (std::isnan(
+                    entryInto(localOf(placements[i], start), localOf(now, pushedTo), kSolid)))
+                continue;
+            const bool moved = !samePlacement(now, placements[i]);
+            ASSERT_TRUE(moved && wayBackBarred(i, start))
+                << (moved ? "moved" : "still") << " box " << i << ", tick " << ticks;
+            ++barred;
+        }
+    }
+
+    // One frame tick. After it the centre is inside no box and has passed
+    // through none (checkPathsThroughBlocks); a step that began outside every
+    // box has not taken it from straight above a box to straight below it,
+    // or back, which only a path through the box does; and a ball resting on
+    // a box that is being turned is not below it.
     void tick() {
+        const Point3 startCentre = state.ball->center();
         std::vector<Side> start(blocks.size());
         for (size_t i = 0; i < blocks.size(); ++i) start[i] = sideAgainst(*blocks[i]);
         // A push-out moves the centre before the step, off the step's line.
@@ -53,10 +148,16 @@ class PiecesMovedIntoBall : public InteractionTest {
         // A wedge: the push-out's rounds, run on a copy of the ball, leave it
         // inside a box, which the reference counts.
         const int wedgesBefore = probeHits.wedges;
+        Point3 pushedTo = startCentre;
         if (pushed) {
             Ball probe(state.ball->radius, state.ball->mass, state.ball->center(), Vector3());
             probeHits.pushOut(probe, state.sceneList);
+            pushedTo = probe.center();
         }
+        // Where a piece moved into the ball pushes it, found likewise.
+        Ball sweepProbe(state.ball->radius, state.ball->mass, startCentre, Vector3());
+        const bool swept = probeHits.pushOutOfSweeps(sweepProbe, state.sceneList);
+        if (swept) pushedTo = sweepProbe.center();
         const bool wedged = probeHits.wedges != wedgesBefore;
         const bool resting = state.ball->velocityVector().length() < kRestingSpeed;
         advanceFrame(state);
@@ -64,7 +165,7 @@ class PiecesMovedIntoBall : public InteractionTest {
         for (size_t i = 0; i < blocks.size(); ++i) {
             const Side now = sideAgainst(*blocks[i]);
             ASSERT_NE(now, Side::kInside) << "tick " << ticks << ", box " << i;
-            ASSERT_FALSE(!pushed && opposite(start[i], now))
+            ASSERT_FALSE(!pushed && !swept && opposite(start[i], now))
                 << "through box " << i << ", tick " << ticks;
             ASSERT_FALSE(turning && resting && sides[i] == Side::kAbove && now == Side::kBelow)
                 << "turned through box " << i << ", tick " << ticks;
@@ -72,6 +173,12 @@ class PiecesMovedIntoBall : public InteractionTest {
                 << "wedged through box " << i << ", tick " << ticks;
             sides[i] = now;
         }
+        checkPathsThroughBlocks(startCentre, pushedTo);
+        placeBoxes();
+    }
+    void placeBoxes() {
+        placements.clear();
+        for (const Block* block : blocks) placements.push_back(placementOf(*block));
     }
     static bool opposite(Side a, Side b) {
         return (a == Side::kAbove && b == Side::kBelow) || (a == Side::kBelow && b == Side::kAbove);
@@ -87,6 +194,7 @@ class PiecesMovedIntoBall : public InteractionTest {
     void watchBoxes() {
         blocks = collisionBlocks(state.sceneList);
         sides.assign(blocks.size(), Side::kBeside);
+        placeBoxes();
     }
 
     int within(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
@@ -153,7 +261,7 @@ class PiecesMovedIntoBall : public InteractionTest {
     // line; each turned only by keys or only by drags, since a key press
     // replaces what a drag has turned in one leap.
     void buildCourse() {
-        state.sceneList.clear();
+        clearCourse();
         for (int i = within(1, 2); i > 0; --i) {
             if (within(0, 1) == 0) {
                 addNewPiece(state, std::make_unique<Curve>());
@@ -197,7 +305,7 @@ class PiecesMovedIntoBall : public InteractionTest {
     // at window pixels (x, row) and (x + gap, row): a V whose low ends
     // overlap. Then R, and the ball left to come to rest in it.
     bool buildFunnel(int presses, int x, int gap, int row) {
-        state.sceneList.clear();
+        clearCourse();
         for (const auto& [key, column] : {std::pair{'x', x}, std::pair{'z', x + gap}}) {
             addNewPiece(state, std::make_unique<Block>());
             for (int i = 0; i < presses; ++i) onKeyDown(key, 0, 0);
@@ -226,8 +334,7 @@ class PiecesMovedIntoBall : public InteractionTest {
             carryCurrentPiece(state, x - 60, y);
             watchBoxes();
             carryTo(x + 60, y);
-            onKeyDown('e', 0, 0);
-            watchBoxes();
+            eraseCurrentPiece();
             return;
         }
         state.currentPiece = arm;
@@ -244,10 +351,53 @@ class PiecesMovedIntoBall : public InteractionTest {
         pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     }
 
+    // A new palette block carried from pixel (x, y) by (dx, dy) a tick for
+    // `count` ticks, in `events` passive-motion events a tick, then erased,
+    // and 20 ticks more.
+    void swipe(int x, int y, int dx, int dy, int count, int events) {
+        addNewPiece(state, std::make_unique<Block>());
+        carryCurrentPiece(state, x, y);
+        watchBoxes();
+        tick();
+        for (int k = 1; k <= count * events && !HasFatalFailure(); ++k) {
+            carryCurrentPiece(state, x + dx * k / events, y + dy * k / events);
+            if (k % events == 0) tick();
+        }
+        eraseCurrentPiece();
+        ticksOf(20);
+        ++swipes;
+    }
+
+    // Every piece gone, or the current one erased, each forgotten by the
+    // reference first: a new piece may take its place in memory.
+    void clearCourse() {
+        for (const auto& piece : state.sceneList) probeHits.forget(*piece);
+        state.sceneList.clear();
+    }
+    void eraseCurrentPiece() {
+        probeHits.forget(*state.currentPiece);
+        onKeyDown('e', 0, 0);
+        watchBoxes();
+    }
+
+    // A palette block dropped at pixel (282, 300), and the ball let go with R
+    // to come to rest on it; returns where it rests.
+    Point3 restOnABlock() {
+        addNewPiece(state, std::make_unique<Block>());
+        carryCurrentPiece(state, 282, 300);
+        pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 282, 300);
+        watchCourse();
+        ticksOf(kFunnelSettleTicks);
+        return state.ball->center();
+    }
+
     std::mt19937 rng{17};
+    int swipes = 0, barred = 0;
     StraightforwardHits probeHits;
     std::vector<const Block*> blocks;
     std::vector<Side> sides;
+    // Each block's placement at the end of the last tick, or when watched.
+    std::vector<Matrix4> placements;
     std::map<const Piece*, bool> keyTurned;
     std::map<const Piece*, float> keyAngle;
     bool turning = false;
@@ -263,6 +413,80 @@ TEST_F(PiecesMovedIntoBall, BallIsPushedOutAndNeverFallsThrough) {
     }
     std::printf("%d actions, %d ticks, %d push-outs\n", actions, ticks, pushOuts);
     EXPECT_GT(pushOuts, 100);
+}
+
+// Blocks flicked at the ball: carried across the resting ball (one event a
+// tick and three), swept up through it and brought down onto it, and swept up
+// and down through the falling ball, at 24 to 64 px a tick, on rows and
+// columns about the ball's and starting at three phases of a tick's move.
+// tick() checks every step.
+TEST_F(PiecesMovedIntoBall, QuickSwipesNeverTakeTheBallThroughABlock) {
+    const Point3 rest = restOnABlock();
+    const Vector3 restMotion = state.ball->velocityVector();
+    const auto restAgain = [&] { state.ball->setCenter(rest), state.ball->setMotion(restMotion); };
+    const auto fallAt = [&](int y) {
+        state.ball->setCenter(
+            Point3(rest.x, float(placementHalfHeight(-4.0f) * (299 - y) / 300), 0));
+        state.ball->setMotion(Vector3(0.0f, -0.04f, 0.0f));
+    };
+    int bx, by;
+    pixelOf(rest.x, rest.y, bx, by);
+    for (const int v : kSwipeSpeeds) {
+        for (int offset = -8; offset <= 8 && !HasFatalFailure(); offset += 4) {
+            for (int phase = 0; phase < v && !HasFatalFailure(); phase += v / 3) {
+                const int n = 360 / v;
+                for (const int events : {1, 3}) {
+                    restAgain();
+                    swipe(bx - 180 - phase, by + offset, v, 0, n, events);
+                }
+                for (const int direction : {-1, 1}) {
+                    restAgain();
+                    swipe(bx + offset, by - direction * (150 + phase), 0, direction * v, n, 1);
+                    fallAt(200);
+                    swipe(bx + offset, 200 - direction * (120 + phase), 0, direction * v, n, 1);
+                }
+            }
+        }
+    }
+    std::printf("%d swipes, %d ticks, %d swept, %d through a block pressed on another\n", swipes,
+                ticks, probeHits.sweeps, barred);
+    EXPECT_GT(probeHits.sweeps, 1000);
+}
+
+// A new block carried straight up column 280 from row 392, 36 px a tick,
+// through the block the ball rests on and on through the ball: the ball is
+// lifted on top of it, not left underneath.
+TEST_F(PiecesMovedIntoBall, BlockCarriedQuicklyUpThroughTheRestingBallLiftsIt) {
+    const Point3 rest = restOnABlock();
+    addNewPiece(state, std::make_unique<Block>());
+    carryCurrentPiece(state, 280, 392);
+    watchBoxes();
+    tick();
+    for (int row = 392 - 36; row >= 392 - 6 * 36 && !HasFatalFailure(); row -= 36) {
+        carryCurrentPiece(state, 280, row);
+        tick();
+    }
+    EXPECT_EQ(sideAgainst(*blocks[1]), Side::kAbove);
+    EXPECT_GT(state.ball->center().y, rest.y + 0.5f);
+}
+
+// A wide block brought down onto the ball resting on another, thinner one:
+// no way out along the gap is near, so the moving block gives way and the
+// ball comes out over it, never through the thin block under it.
+TEST_F(PiecesMovedIntoBall, WideBlockBroughtDownOntoTheRestingBallLetsItOutOverIt) {
+    for (const int row : {300, 200}) {
+        addNewPiece(state, std::make_unique<Block>());
+        state.currentPiece->setScale(1.5f, row == 300 ? 0.04f : 0.1f, 0.8f);
+        carryCurrentPiece(state, 300, row);
+        watchBoxes();
+        if (row == 300) ticksOf(kFunnelSettleTicks);
+    }
+    for (int row = 204; row <= 296 && !HasFatalFailure(); row += 4) {
+        carryCurrentPiece(state, 300, row);
+        tick();
+    }
+    EXPECT_EQ(sideAgainst(*blocks[0]), Side::kAbove);
+    EXPECT_EQ(sideAgainst(*blocks[1]), Side::kAbove);
 }
 
 // A block under the resting ball, turned by about -21° about y with a right

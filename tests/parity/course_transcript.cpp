@@ -8,6 +8,7 @@
 //   piece N : R P     a course piece's rotation (16 words) and position
 //   tick N : C V      the ball's centre and velocity after tick N, in hex
 // Usage: course_transcript [STACK_CASES [TICKS]] (defaults 2000 and 2000).
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -150,16 +151,38 @@ void printCourse(const AppState& state) {
     }
 }
 
+void printTick(AppState& state, int n) {
+    advanceFrame(state);
+    const Point3 c = state.ball->center();
+    const Vector3 v = state.ball->velocityVector();
+    const float values[6] = {c.x, c.y, c.z, v.x, v.y, v.z};
+    std::printf("tick %d :", n);
+    printFloats(values, 6);
+    std::printf("\n");
+}
+
 void printPath(AppState& state, int ticks) {
     onKeyDown('r', 0, 0);
-    for (int n = 1; n <= ticks; ++n) {
-        advanceFrame(state);
-        const Point3 c = state.ball->center();
-        const Vector3 v = state.ball->velocityVector();
-        const float values[6] = {c.x, c.y, c.z, v.x, v.y, v.z};
-        std::printf("tick %d :", n);
-        printFloats(values, 6);
-        std::printf("\n");
+    for (int n = 1; n <= ticks; ++n) printTick(state, n);
+}
+
+// Then a block flicked at the resting ball, 36 px a tick, across its row and
+// up its column by turns, and swung 24° by the keys at every other tick: the
+// ball is pushed the way the block came, along paths that turns make arcs.
+void printSwipes(AppState& state, int firstTick) {
+    const double t = placementHalfHeight(state.cameraDistance);
+    const Point3 c = state.ball->center();
+    const int x = int(std::lround(c.x / t * 300 + 300)), y = 299 - int(std::lround(c.y / t * 300));
+    addNewPiece(state, std::make_unique<Block>());
+    for (int n = 0; n < 72; ++n) {
+        const int along = 36 * (n % 9) - 144;
+        if (n / 9 % 2 == 0) {
+            carryCurrentPiece(state, x + along, y);
+        } else {
+            carryCurrentPiece(state, x, y - along);
+        }
+        for (int i = 0; i < 8 * (n % 2); ++i) onKeyDown('x', 0, 0);
+        printTick(state, firstTick + n);
     }
 }
 
@@ -182,6 +205,7 @@ int main(int argc, char** argv) {
     buildCourse(state);
     printCourse(state);
     printPath(state, ticks);
+    printSwipes(state, ticks + 1);
     // The last line: a reader that does not see it got the transcript cut short.
     std::printf("end\n");
     return 0;

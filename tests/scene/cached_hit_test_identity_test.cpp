@@ -49,6 +49,7 @@ class Course {
     int bounces() const { return reference.bounces; }
     int pushOuts() const { return reference.pushOuts; }
     int wedges() const { return reference.wedges; }
+    int sweeps() const { return reference.sweeps; }
 
     bool ballsAgree() const {
         return sameBits(cachedBall->center(), referenceBall->center()) &&
@@ -102,11 +103,15 @@ class Course {
                     member.setParent(member.getParent() == nullptr ? curve : nullptr);
                 }
                 break;
-            case 11: {  // two pieces pressed onto the ball from either side: a wedge
+            case 11:    // two pieces pressed onto the ball from either side: a wedge,
+            case 12: {  // which the moves settle; resized as well, the push-outs do
                 const Point3 c = cachedBall->center();
                 const float d = coordinate() * 0.05f;
                 piece.setPosition(c.x - d, c.y + coordinate() * 0.05f, c.z);
                 pieces.front()->setPosition(c.x + d, c.y + coordinate() * 0.05f, c.z);
+                if (what == 12) {
+                    piece.setScale(size(), size() * 0.3f, size());
+                }
                 break;
             }
             default:
@@ -166,7 +171,7 @@ class Course {
 };
 
 TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
-    int bounces = 0, pushOuts = 0, wedges = 0;
+    int bounces = 0, pushOuts = 0, wedges = 0, sweeps = 0;
     for (unsigned seed = 1; seed <= kCourses; ++seed) {
         Course course(seed);
         for (int tick = 0; tick < kTicksPerCourse; ++tick) {
@@ -177,12 +182,17 @@ TEST(CachedHitTest, BallFollowsTheStraightforwardPathBitForBit) {
         bounces += course.bounces();
         pushOuts += course.pushOuts();
         wedges += course.wedges();
+        sweeps += course.sweeps();
     }
-    // The paths are compared through many bounces, push-outs (pieces moved
-    // into the ball) and wedges, not only through free fall.
+    std::printf("%d bounces, %d push-outs, %d wedges, %d sweeps\n", bounces, pushOuts, wedges,
+                sweeps);
+    // The paths are compared through many bounces, push-outs (pieces put
+    // into the ball), wedges and sweeps (pieces moved into or past the ball),
+    // not only through free fall.
     EXPECT_GT(bounces, 1000);
     EXPECT_GT(pushOuts, 100);
     EXPECT_GT(wedges, 20);
+    EXPECT_GT(sweeps, 100);
 }
 
 }  // namespace

@@ -6,6 +6,10 @@
 // transforms and tests all six faces. The faces it keeps and the curves'
 // nearest blocks live here, not in the pieces, so that both hit tests can run
 // over the same course side by side, each with a ball of its own.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <unordered_map>
@@ -15,34 +19,42 @@
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "geometry/simulation_step.h"
+#include "geometry/swept_push_out.h"
 #include "geometry/wedge_push_out.h"
 #include "scene/ball.h"
 #include "scene/block.h"
 #include "scene/curve.h"
 #include "scene/scene_list.h"
 
-// The block's grown box, built from scratch.
-inline GrownBox straightforwardBox(const Block& block, float radius) {
+// The block's world matrix, parent × own, built from scratch.
+inline Matrix4 straightforwardWorld(const Block& block) {
     Matrix4 world = Matrix4::identity();
     if (block.getParent() != nullptr) {
         block.getParent()->appendTransform(world);
     }
     block.appendTransform(world);
+    return world;
+}
+
+// The block's grown box, built from scratch.
+inline GrownBox straightforwardBox(const Block& block, float radius) {
     const Float3 s = block.getScale();
-    return GrownBox(world, radius, s.x, s.y, s.z);
+    return GrownBox(straightforwardWorld(block), radius, s.x, s.y, s.z);
 }
 
 // Every box the ball can meet: the free blocks and the curves' members, in the
 // order the hit test takes them.
+inline void appendCollisionBlocks(const Piece& piece, std::vector<const Block*>& blocks) {
+    if (const auto* curve = dynamic_cast<const Curve*>(&piece)) {
+        for (int i = 0; i < Curve::kBlockCount; ++i) blocks.push_back(&curve->block(i));
+    } else {
+        blocks.push_back(static_cast<const Block*>(&piece));
+    }
+}
+
 inline std::vector<const Block*> collisionBlocks(const SceneList& pieces) {
     std::vector<const Block*> blocks;
-    for (const auto& piece : pieces) {
-        if (const auto* curve = dynamic_cast<const Curve*>(piece.get())) {
-            for (int i = 0; i < Curve::kBlockCount; ++i) blocks.push_back(&curve->block(i));
-        } else {
-            blocks.push_back(static_cast<const Block*>(piece.get()));
-        }
-    }
+    for (const auto& piece : pieces) appendCollisionBlocks(*piece, blocks);
     return blocks;
 }
 
@@ -119,9 +131,46 @@ class StraightforwardHits {
         wedges += pushOutOfWedge(all, start, ball);
     }
 
-    // The simulation step with the push-out and the hit tests above.
+    // A piece moved into the ball since the last call pushes it out the way
+    // it came; every piece and block is handed over, built from scratch, and
+    // each piece's placement is compared whole with the one it had then.
+    bool pushOutOfSweeps(Ball& ball, const SceneList& pieces) {
+        std::vector<SweptPiece> course;
+        for (const auto& piece : pieces) {
+            course.push_back(SweptPiece{placementChange(*piece), lastMove, {}});
+        }
+        if (std::none_of(course.begin(), course.end(),
+                         [](const SweptPiece& p) { return p.change == PlacementChange::kMoved; })) {
+            return false;
+        }
+        std::deque<GrownBox> grown;
+        std::vector<const GrownBox*> boxes;
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            std::vector<const Block*> blocks;
+            appendCollisionBlocks(*pieces[i], blocks);
+            for (const Block* block : blocks) {
+                grown.push_back(straightforwardBox(*block, ball.radius));
+                boxes.push_back(&grown.back());
+                const Float3 s = block->getScale();
+                const bool carried =
+                    block == pieces[i].get() || block->getParent() == pieces[i].get();
+                course[i].blocks.push_back(BlockVolume{&grown.back(), straightforwardWorld(*block),
+                                                       s.x, s.y, s.z, carried});
+            }
+        }
+        if (!::pushOutOfSweeps(
+                course, [&boxes] { return boxes; }, ball)) {
+            return false;
+        }
+        ++sweeps;
+        return true;
+    }
+
+    // The simulation step with the push-outs and the hit tests above.
     void simulationStep(Ball& ball, const SceneList& pieces) {
-        pushOut(ball, pieces);
+        if (!pushOutOfSweeps(ball, pieces)) {
+            pushOut(ball, pieces);
+        }
         int resolutions = 0;
         const Piece* nearestPiece = nullptr;
         do {
@@ -147,6 +196,7 @@ class StraightforwardHits {
 
     // Drops what is remembered for a piece about to be destroyed.
     void forget(const Piece& piece) {
+        placements.erase(&piece);
         if (const auto* block = dynamic_cast<const Block*>(&piece)) {
             kept.erase(block);
             return;
@@ -159,12 +209,46 @@ class StraightforwardHits {
     }
 
     // How many bounces resolveHit has made, how many times pushOut has moved
-    // the ball out of a box, and how many steps it found the ball wedged.
+    // the ball out of a box, how many steps it found the ball wedged, and how
+    // many a moved piece pushed it out the way it came.
     int bounces = 0;
     int pushOuts = 0;
     int wedges = 0;
+    int sweeps = 0;
 
   private:
+    struct Placement {
+        Float3 position, scale;
+        std::array<float, 16> rotation;
+    };
+
+    static bool sameBits(const Float3& a, const Float3& b) {
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    }
+
+    // The piece's placement against the one it had at the last call, which it
+    // then replaces: moved when only its position or rotation differ (the
+    // move in lastMove), new when it was not seen before or was resized.
+    PlacementChange placementChange(const Piece& piece) {
+        Placement now{piece.getPosition(), piece.getScale(), {}};
+        std::memcpy(now.rotation.data(), piece.rotationMatrix(), sizeof now.rotation);
+        auto before = placements.find(&piece);
+        PlacementChange change = PlacementChange::kNew;
+        if (before != placements.end() && sameBits(before->second.scale, now.scale)) {
+            const Placement& b = before->second;
+            change = PlacementChange::kNone;
+            if (!sameBits(b.position, now.position) ||
+                std::memcmp(b.rotation.data(), now.rotation.data(), sizeof now.rotation) != 0) {
+                change = PlacementChange::kMoved;
+                lastMove = PieceMove{Point3(b.position.x, b.position.y, b.position.z),
+                                     Point3(now.position.x, now.position.y, now.position.z),
+                                     b.rotation, now.rotation};
+            }
+        }
+        placements[&piece] = now;
+        return change;
+    }
+
     float blockHit(const Block& block, const Ball& ball) {
         std::unique_ptr<Face> face;
         const float d = straightforwardBlockHit(block, ball, face);
@@ -176,4 +260,6 @@ class StraightforwardHits {
 
     std::unordered_map<const Block*, std::unique_ptr<Face>> kept;
     std::unordered_map<const Curve*, int> nearest;
+    std::unordered_map<const Piece*, Placement> placements;
+    PieceMove lastMove{};
 };
