@@ -55,8 +55,8 @@ std::vector<const GrownBox*> everyBox(const Ball& ball, const SceneList& pieces)
 
 // Moves a centre that the rounds left inside a box, handed from one box to
 // another, clear of all of them at once.
-void pushClearOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
-    pushClearOfBoxes(everyBox(ball, pieces), start, ball);
+void pushOutOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
+    ::pushOutOfWedge(everyBox(ball, pieces), start, ball);
 }
 
 // A piece moved or turned into the ball, or clear past it, since the last
@@ -123,19 +123,21 @@ bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
 
 void simulationStep(Ball& ball, const SceneList& pieces) {
     const Point3 start = ball.center();
-}
-int resolutions = 0;
-Piece* nearest = nullptr;
-do {
-    nearest = nearestPiece(ball, pieces);
-    if (nearest != nullptr) {
-        nearest->resolveHit(&ball);
-        ++resolutions;
+    if (!pushOutOfMovedPieces(ball, pieces) && !pushOutOfPieces(ball, pieces)) {
+        pushOutOfWedge(ball, pieces, start);
     }
-    // A zero step meets no face, so the next pass ends the loop.
-    if (resolutions >= kMaxResolutionsPerStep) {
-        ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
-    }
-} while (nearest != nullptr);
-ball.advance();
+    int resolutions = 0;
+    Piece* nearest = nullptr;
+    do {
+        nearest = nearestPiece(ball, pieces);
+        if (nearest != nullptr) {
+            nearest->resolveHit(&ball);
+            ++resolutions;
+        }
+        // A zero step meets no face, so the next pass ends the loop.
+        if (resolutions >= kMaxResolutionsPerStep) {
+            ball.setMotion(Vector3(0.0f, 0.0f, 0.0f));
+        }
+    } while (nearest != nullptr);
+    ball.advance();
 }
