@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/grown_box.h"
+#include "geometry/vector3.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ double planeDistance(const Face& face, const ExactPoint& p) {
 
 bool hasEveryNormal(const GrownBox& box) {
     for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-        const Vector3 n = box.face(i).normal();
-        if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) {
+        if (isZero(box.face(i).normal())) {
             return false;
         }
     }

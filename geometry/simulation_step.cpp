@@ -59,6 +59,35 @@ void pushOutOfWedge(Ball& ball, const SceneList& pieces, const Point3& start) {
     ::pushOutOfWedge(everyBox(ball, pieces), start, ball);
 }
 
+// Every piece in the course's order for the swept push-out: the moved ones
+// (`moved`, in order) and the other changed ones whole, the still ones by
+// their blocks within `reach` of the centre, if any.
+std::vector<SweptPiece> courseAround(const Ball& ball, const SceneList& pieces,
+                                     std::vector<SweptPiece>& moved,
+                                     const std::vector<std::pair<size_t, PlacementChange>>& changed,
+                                     double reach) {
+    std::vector<SweptPiece> course;
+    course.reserve(pieces.size());
+    const Point3 centre = ball.center();
+    auto nextMoved = moved.begin();
+    auto next = changed.begin();
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const bool changedHere = next != changed.end() && next->first == i;
+        const PlacementChange change = changedHere ? (next++)->second : PlacementChange::kNone;
+        if (change == PlacementChange::kMoved) {
+            course.push_back(std::move(*nextMoved++));
+            continue;
+        }
+        course.push_back(SweptPiece{change, PieceMove{}, {}});
+        pieces[i]->appendBlockVolumes(ball.radius, changedHere ? nullptr : &centre, reach,
+                                      course.back().blocks);
+        if (course.back().blocks.empty()) {
+            course.pop_back();
+        }
+    }
+    return course;
+}
+
 // A piece moved or turned into the ball, or clear past it, since the last
 // tick pushes it out the way it came (pushOutOfSweeps); false, the ball
 // unchanged, when none did. Every piece's placement is taken once a tick,
@@ -79,8 +108,8 @@ bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
     // path meets the ball.
     std::vector<SweptPiece> moved;
     std::vector<std::pair<size_t, PlacementChange>> changed;
-    PieceMove move;
     for (size_t i = 0; i < pieces.size(); ++i) {
+        PieceMove move;
         const PlacementChange change = pieces[i]->takePlacementChange(move);
         if (change == PlacementChange::kMoved) {
             moved.push_back(SweptPiece{change, move, {}});
@@ -94,29 +123,9 @@ bool pushOutOfMovedPieces(Ball& ball, const SceneList& pieces) {
     if (reach < 0.0) {
         return false;
     }
-    // Every piece in the course's order: those that changed whole, the still
-    // ones by their blocks near the centre, if any.
-    std::vector<SweptPiece> course;
-    course.reserve(pieces.size());
-    const Point3 centre = ball.center();
-    auto nextMoved = moved.begin();
-    auto next = changed.begin();
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        const bool changedHere = next != changed.end() && next->first == i;
-        const PlacementChange change = changedHere ? (next++)->second : PlacementChange::kNone;
-        if (change == PlacementChange::kMoved) {
-            course.push_back(std::move(*nextMoved++));
-            continue;
-        }
-        course.push_back(SweptPiece{change, move, {}});
-        pieces[i]->appendBlockVolumes(ball.radius, changedHere ? nullptr : &centre, reach,
-                                      course.back().blocks);
-        if (course.back().blocks.empty()) {
-            course.pop_back();
-        }
-    }
     return pushOutOfSweeps(
-        course, [&ball, &pieces] { return everyBox(ball, pieces); }, ball);
+        courseAround(ball, pieces, moved, changed, reach),
+        [&ball, &pieces] { return everyBox(ball, pieces); }, ball);
 }
 
 }  // namespace

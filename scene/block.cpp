@@ -3,8 +3,6 @@
 
 #include <GL/freeglut.h>
 
-#include <memory>
-
 #include "geometry/matrix4.h"
 #include "geometry/push_out.h"
 #include "scene/ball.h"
@@ -91,10 +89,7 @@ void Block::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
 }
 
 PlacementChange Block::takePlacementChange(PieceMove& move) {
-    if (!placement) {
-        placement = std::make_unique<PlacementRecord>();
-    }
-    return placement->take(*this, move);
+    return recordPlacement(placement, *this, move);
 }
 
 void Block::appendBlockVolumes(float radius, const Point3* near, double reach,

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
 #include "geometry/angles.h"
 #include "scene/ball.h"
@@ -95,10 +94,7 @@ void Curve::appendGrownBoxes(float radius, std::vector<const GrownBox*>& boxes) 
 }
 
 PlacementChange Curve::takePlacementChange(PieceMove& move) {
-    if (!placement) {
-        placement = std::make_unique<PlacementRecord>();
-    }
-    return placement->take(*this, move);
+    return recordPlacement(placement, *this, move);
 }
 
 void Curve::appendBlockVolumes(float radius, const Point3* near, double reach,

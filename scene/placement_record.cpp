@@ -41,3 +41,11 @@ PlacementChange PlacementRecord::take(const SceneObject& object, PieceMove& move
     rotation = nowRotation;
     return change;
 }
+
+PlacementChange recordPlacement(std::unique_ptr<PlacementRecord>& record, const SceneObject& object,
+                                PieceMove& move) {
+    if (!record) {
+        record = std::make_unique<PlacementRecord>();
+    }
+    return record->take(object, move);
+}

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "geometry/swept_push_out.h"
 #include "scene/material.h"
@@ -28,3 +29,9 @@ class PlacementRecord {
     Float3 scale{};
     std::array<float, 16> rotation{};
 };
+
+// `record`'s take for `object`, the record made at the first call: only a
+// piece of the course is asked, not a curve's member blocks, so those carry
+// none.
+PlacementChange recordPlacement(std::unique_ptr<PlacementRecord>& record, const SceneObject& object,
+                                PieceMove& move);
