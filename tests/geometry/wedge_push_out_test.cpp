@@ -47,9 +47,7 @@ std::vector<const GrownBox*> pointers(const std::vector<GrownBox>& boxes) {
 bool outsideEvery(const std::vector<GrownBox>& boxes, const Point3& p) {
     for (const GrownBox& box : boxes) {
         bool outside = false;
-        for (int i = 0; i < GrownBox::kFaceCount; ++i) {
-            outside = outside || box.face(i).signedDistance(p) > 0.0f;
-        }
+        for (int i = 0; i < GrownBox::kFaceCount; ++i) outside |= box.face(i).signedDistance(p) > 0;
         if (!outside) return false;
     }
     return true;
@@ -104,9 +102,7 @@ TEST(WedgePushOut, SearchesOutwardFromACornerOfThreeWalls) {
     EXPECT_TRUE(outsideEvery(boxes, p));
     // Sphere 6 of 32 out to four diameters, along (1, 1, 1).
     const double along = 0.01 + 4 * 2 * kRadius * 6 / 32 / std::sqrt(3.0);
-    EXPECT_NEAR(p.x, along, 1e-6);
-    EXPECT_NEAR(p.y, along, 1e-6);
-    EXPECT_NEAR(p.z, along, 1e-6);
+    for (const float c : {p.x, p.y, p.z}) EXPECT_NEAR(c, along, 1e-6);
     const Vector3 v = ball.velocityVector();
     EXPECT_NEAR(double(v.x) + v.y + v.z, 0.0, 1e-6);
 }
@@ -124,9 +120,7 @@ TEST(WedgePushOut, SendsTheBallBackFromASealedPocketWithItsMotionStopped) {
     const Point3 start(0, 0, 0);
     FallingBall ball(Point3(0.03f, 0, 0), Vector3(0.1f, -0.1f, 0));
     ASSERT_TRUE(pushOutOfWedge(pointers(boxes), start, ball));
-    EXPECT_EQ(ball.center().x, 0.0f);
-    EXPECT_EQ(ball.center().y, 0.0f);
-    EXPECT_EQ(ball.center().z, 0.0f);
+    for (const float c : {ball.center().x, ball.center().y, ball.center().z}) EXPECT_EQ(c, 0.0f);
     EXPECT_EQ(ball.velocityVector().length(), 0.0);
     EXPECT_EQ(ball.stepVector().length(), 0.0);
 }

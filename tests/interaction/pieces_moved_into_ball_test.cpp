@@ -41,13 +41,6 @@ constexpr int kSwipeSpeeds[] = {24, 36, 48, 64};
 // A point in a block's own frame, where its solid box spans -0.5 to 0.5.
 using Local = std::array<double, 3>;
 
-Matrix4 placementOf(const Block& block) {
-    Matrix4 m = Matrix4::identity();
-    if (block.getParent() != nullptr) block.getParent()->appendTransform(m);
-    block.appendTransform(m);
-    return m;
-}
-
 bool samePlacement(const Matrix4& a, const Matrix4& b) {
     return std::memcmp(a.m, b.m, sizeof a.m) == 0;
 }
@@ -66,24 +59,23 @@ Local localOf(const Matrix4& m, const Point3& p) {
     return {det(0) / det(3), det(1) / det(3), det(2) / det(3)};
 }
 
-// Where the segment from a to b first enters the box |x_k| < half[k], as a
-// fraction of it; NaN when it does not pass through its inside.
-double entryInto(const Local& a, const Local& b, const Local& half) {
+// Whether the segment from pa, in the frame placed by ma, to pb, in the frame
+// placed by mb, passes through the inside of the solid box |x_k| < 0.5.
+bool throughSolid(const Matrix4& ma, const Point3& pa, const Matrix4& mb, const Point3& pb) {
+    const Local a = localOf(ma, pa), b = localOf(mb, pb);
     double enter = 0.0, leave = 1.0;
     for (int k = 0; k < 3; ++k) {
         const double d = b[k] - a[k];
         if (d == 0.0) {
-            if (!(std::fabs(a[k]) < half[k])) return NAN;
+            if (!(std::fabs(a[k]) < 0.5)) return false;
             continue;
         }
-        const double t0 = (-half[k] - a[k]) / d, t1 = (half[k] - a[k]) / d;
+        const double t0 = (-0.5 - a[k]) / d, t1 = (0.5 - a[k]) / d;
         enter = std::max(enter, std::min(t0, t1));
         leave = std::min(leave, std::max(t0, t1));
     }
-    return enter < leave ? enter : NAN;
+    return enter < leave;
 }
-
-constexpr Local kSolid = {0.5, 0.5, 0.5};
 
 class PiecesMovedIntoBall : public InteractionTest {
   protected:
@@ -97,16 +89,15 @@ class PiecesMovedIntoBall : public InteractionTest {
     bool wayBackBarred(size_t i, const Point3& start) const {
         const Local l = localOf(placements[i], start);
         Point3 carried{float(l[0]), float(l[1]), float(l[2])};
-        carried.transform(placementOf(*blocks[i]).m);
+        carried.transform(straightforwardWorld(*blocks[i]).m);
         const auto pieceOf = [](const Block* b) { return b->getParent() ? b->getParent() : b; };
         for (size_t j = 0; j < blocks.size(); ++j) {
-            const Matrix4 other = placementOf(*blocks[j]);
+            const Matrix4 other = straightforwardWorld(*blocks[j]);
             if (pieceOf(blocks[j]) != pieceOf(blocks[i]) &&
                 (sideOf(straightforwardBox(*blocks[j], state.ball->radius), carried) ==
                      Side::kInside ||
                  (samePlacement(other, placements[j]) &&
-                  !std::isnan(
-                      entryInto(localOf(other, start), localOf(other, carried), kSolid))))) {
+                  throughSolid(other, start, other, carried)))) {
                 return true;
             }
         }
@@ -119,13 +110,10 @@ class PiecesMovedIntoBall : public InteractionTest {
     // nor through one that moved unless another piece bars the way back.
     void checkPathsThroughBlocks(const Point3& start, const Point3& pushedTo) {
         for (size_t i = 0; i < blocks.size(); ++i) {
-            const Matrix4 now = placementOf(*blocks[i]);
-            ASSERT_TRUE(std::isnan(
-                entryInto(localOf(now, pushedTo), localOf(now, state.ball->center()), kSolid)))
+            const Matrix4 now = straightforwardWorld(*blocks[i]);
+            ASSERT_FALSE(throughSolid(now, pushedTo, now, state.ball->center()))
                 << "box " << i << " after the push-out, tick " << ticks;
-            if (std::isnan(
-                    entryInto(localOf(placements[i], start), localOf(now, pushedTo), kSolid)))
-                continue;
+            if (!throughSolid(placements[i], start, now, pushedTo)) continue;
             const bool moved = !samePlacement(now, placements[i]);
             ASSERT_TRUE(moved && wayBackBarred(i, start))
                 << (moved ? "moved" : "still") << " box " << i << ", tick " << ticks;
@@ -178,7 +166,7 @@ class PiecesMovedIntoBall : public InteractionTest {
     }
     void placeBoxes() {
         placements.clear();
-        for (const Block* block : blocks) placements.push_back(placementOf(*block));
+        for (const Block* block : blocks) placements.push_back(straightforwardWorld(*block));
     }
     static bool opposite(Side a, Side b) {
         return (a == Side::kAbove && b == Side::kBelow) || (a == Side::kBelow && b == Side::kAbove);
@@ -351,10 +339,10 @@ class PiecesMovedIntoBall : public InteractionTest {
         pressMouseButton(state, GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     }
 
-    // A new palette block carried from pixel (x, y) by (dx, dy) a tick for
-    // `count` ticks, in `events` passive-motion events a tick, then erased,
-    // and 20 ticks more.
-    void swipe(int x, int y, int dx, int dy, int count, int events) {
+    // A new palette block carried to pixel (x, y), a tick, then carried by
+    // (dx, dy) a tick for `count` ticks, in `events` passive-motion events a
+    // tick.
+    void carryNewBlock(int x, int y, int dx, int dy, int count, int events = 1) {
         addNewPiece(state, std::make_unique<Block>());
         carryCurrentPiece(state, x, y);
         watchBoxes();
@@ -363,6 +351,10 @@ class PiecesMovedIntoBall : public InteractionTest {
             carryCurrentPiece(state, x + dx * k / events, y + dy * k / events);
             if (k % events == 0) tick();
         }
+    }
+    // The same, then erased, and 20 ticks more.
+    void swipe(int x, int y, int dx, int dy, int count, int events = 1) {
+        carryNewBlock(x, y, dx, dy, count, events);
         eraseCurrentPiece();
         ticksOf(20);
         ++swipes;
@@ -441,9 +433,9 @@ TEST_F(PiecesMovedIntoBall, QuickSwipesNeverTakeTheBallThroughABlock) {
                 }
                 for (const int direction : {-1, 1}) {
                     restAgain();
-                    swipe(bx + offset, by - direction * (150 + phase), 0, direction * v, n, 1);
+                    swipe(bx + offset, by - direction * (150 + phase), 0, direction * v, n);
                     fallAt(200);
-                    swipe(bx + offset, 200 - direction * (120 + phase), 0, direction * v, n, 1);
+                    swipe(bx + offset, 200 - direction * (120 + phase), 0, direction * v, n);
                 }
             }
         }
@@ -458,14 +450,7 @@ TEST_F(PiecesMovedIntoBall, QuickSwipesNeverTakeTheBallThroughABlock) {
 // lifted on top of it, not left underneath.
 TEST_F(PiecesMovedIntoBall, BlockCarriedQuicklyUpThroughTheRestingBallLiftsIt) {
     const Point3 rest = restOnABlock();
-    addNewPiece(state, std::make_unique<Block>());
-    carryCurrentPiece(state, 280, 392);
-    watchBoxes();
-    tick();
-    for (int row = 392 - 36; row >= 392 - 6 * 36 && !HasFatalFailure(); row -= 36) {
-        carryCurrentPiece(state, 280, row);
-        tick();
-    }
+    carryNewBlock(280, 392, 0, -36, 6);
     EXPECT_EQ(sideAgainst(*blocks[1]), Side::kAbove);
     EXPECT_GT(state.ball->center().y, rest.y + 0.5f);
 }

@@ -109,9 +109,7 @@ class Course {
                 const float d = coordinate() * 0.05f;
                 piece.setPosition(c.x - d, c.y + coordinate() * 0.05f, c.z);
                 pieces.front()->setPosition(c.x + d, c.y + coordinate() * 0.05f, c.z);
-                if (what == 12) {
-                    piece.setScale(size(), size() * 0.3f, size());
-                }
+                if (what == 12) piece.setScale(size(), size() * 0.3f, size());
                 break;
             }
             default:

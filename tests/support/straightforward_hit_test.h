@@ -158,19 +158,15 @@ class StraightforwardHits {
                                                        s.x, s.y, s.z, carried});
             }
         }
-        if (!::pushOutOfSweeps(
-                course, [&boxes] { return boxes; }, ball)) {
-            return false;
-        }
-        ++sweeps;
-        return true;
+        const bool swept = ::pushOutOfSweeps(
+            course, [&boxes] { return boxes; }, ball);
+        sweeps += swept;
+        return swept;
     }
 
     // The simulation step with the push-outs and the hit tests above.
     void simulationStep(Ball& ball, const SceneList& pieces) {
-        if (!pushOutOfSweeps(ball, pieces)) {
-            pushOut(ball, pieces);
-        }
+        if (!pushOutOfSweeps(ball, pieces)) pushOut(ball, pieces);
         int resolutions = 0;
         const Piece* nearestPiece = nullptr;
         do {
