@@ -131,12 +131,10 @@ class Storm {
       return `wheel ${deltaY}`;
     }
     if (roll < 60) {
-      const key = this.pick(kKeys);
-      const down = this.below(2) === 0;
-      if (down) this.keys.add(key);
-      else this.keys.delete(key);
-      await this.toy.page.keyboard[down ? 'down' : 'up'](key);
-      return `key ${key} ${down ? 'down' : 'up'}`;
+      const [key, way] = [this.pick(kKeys), this.pick(['down', 'up'])];
+      this.keys[way === 'down' ? 'add' : 'delete'](key);
+      await this.toy.page.keyboard[way](key);
+      return `key ${key} ${way}`;
     }
     if (roll < 96) return this.touchEvent();
     if (roll < 97) return `turned: ${(await this.toy.turn()) || 'buffer followed'}`;
@@ -197,8 +195,7 @@ class Storm {
   async letGo() {
     for (const key of this.keys) await this.toy.page.keyboard.up(key);
     this.keys.clear();
-    for (const button of kMouseButtons) {
-      if (!(this.buttons & kButtonBits[button])) continue;
+    for (const button of kMouseButtons.filter((b) => this.buttons & kButtonBits[b])) {
       this.buttons &= ~kButtonBits[button];
       await this.mouse('mouseReleased', {button, clickCount: 1});
     }
