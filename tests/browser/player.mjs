@@ -74,8 +74,8 @@ export class Player {
       click: () => toy.click(at.x, at.y),
       drag: () => this.drag(step),
       key: () => times(() => toy.key(step.key)),
-      keyDown: () => toy.keyDown(step.key),
-      keyUp: () => toy.keyUp(step.key),
+      keyDown: () => toy.page.keyboard.down(step.key),
+      keyUp: () => toy.page.keyboard.up(step.key),
       tap: () => toy.tap(at.x, at.y),
       swipe: () => toy.swipe(step.fingers, at, dragMotion(step)),
       button: () =>

@@ -449,12 +449,6 @@ export class ToyPage {
   async key(letter) {
     await this.page.keyboard.press(letter);
   }
-  async keyDown(letter) {
-    await this.page.keyboard.down(letter);
-  }
-  async keyUp(letter) {
-    await this.page.keyboard.up(letter);
-  }
 
   // The canvas as the page shows it (on its white background), shrunk to the
   // program's 600 by 600 pixels by taking the drawing buffer's pixel nearest
