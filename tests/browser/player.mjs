@@ -65,47 +65,35 @@ export class Player {
     this.seen = '';
     const {toy} = this;
     const at = step.points[0];
-    switch (step.kind) {
-      case 'move':
-        await toy.move(at.x, at.y);
-        return '';
-      case 'click':
-        await toy.click(at.x, at.y);
-        return '';
-      case 'drag':
-        return this.drag(step);
-      case 'key':
-        for (let i = 0; i < step.count; i += 1) await toy.key(step.key);
-        return '';
-      case 'keyDown':
-        await toy.keyDown(step.key);
-        return '';
-      case 'keyUp':
-        await toy.keyUp(step.key);
-        return '';
-      case 'tap':
-        await toy.tap(at.x, at.y);
-        return '';
-      case 'swipe':
-        await toy.swipe(step.fingers, at, dragMotion(step));
-        return '';
-      case 'button':
-        for (let i = 0; i < step.count; i += 1) {
+    const times = async (action) => {
+      for (let i = 0; i < step.count; i += 1) await action();
+    };
+    // The steps that only send input, and so always go as described.
+    const inputs = {
+      move: () => toy.move(at.x, at.y),
+      click: () => toy.click(at.x, at.y),
+      drag: () => this.drag(step),
+      key: () => times(() => toy.key(step.key)),
+      keyDown: () => toy.page.keyboard.down(step.key),
+      keyUp: () => toy.page.keyboard.up(step.key),
+      tap: () => toy.tap(at.x, at.y),
+      swipe: () => toy.swipe(step.fingers, at, dragMotion(step)),
+      button: () =>
+        times(async () => {
           await toy.buttonDown(step.key);
           await toy.buttonUp(step.key);
-        }
-        return '';
-      case 'buttonDown':
-        await toy.buttonDown(step.key);
-        return '';
-      case 'buttonUp':
-        await toy.buttonUp(step.key);
-        return '';
+        }),
+      buttonDown: () => toy.buttonDown(step.key),
+      buttonUp: () => toy.buttonUp(step.key),
+      leave: () => toy.leave(),
+    };
+    if (Object.hasOwn(inputs, step.kind)) {
+      await inputs[step.kind]();
+      return '';
+    }
+    switch (step.kind) {
       case 'turn':
         return toy.turn();
-      case 'leave':
-        await toy.leave();
-        return '';
       case 'switchTab':
         return toy.switchTab();
       case 'step':
@@ -135,7 +123,6 @@ export class Player {
     await toy.press(step.button, step.points[0].x, step.points[0].y);
     for (const p of dragMotion(step)) await toy.move(p.x, p.y);
     await toy.release(step.button, end.x, end.y);
-    return '';
   }
 
   // Captures until the picture differs from `before` or `ms` pass.

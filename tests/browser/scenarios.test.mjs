@@ -21,20 +21,22 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {fileURLToPath} from 'node:url';
 
 import {Player} from './player.mjs';
 import {readPpm, writePpm} from './ppm.mjs';
 import {parseScenario} from './scenario_format.mjs';
 import {compareFrames} from './scenario_picture.mjs';
-import {kDesktop, kPhone, launchChromium, serveSite, ToyPage} from './toy_page.mjs';
+import {
+  artefacts,
+  kDesktop,
+  kPhone,
+  launchChromium,
+  repository,
+  serveSite,
+  site,
+  ToyPage,
+} from './toy_page.mjs';
 
-const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
-const modules = process.env.BALLCOURSE_NODE_MODULES ?? path.join(repository, 'build/browser-tests');
-const artefacts =
-  process.env.BALLCOURSE_ARTEFACT_DIR ?? path.join(repository, 'build/test-artefacts');
-const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
 const device = process.env.BALLCOURSE_DEVICE === 'phone' ? kPhone : kDesktop;
 const withoutInstancing = process.env.BALLCOURSE_WITHOUT_INSTANCING === '1';
 
@@ -107,7 +109,7 @@ before(async () => {
     `no page at ${site}/index.html: build it with make web`,
   );
   server = await serveSite(site);
-  browser = await launchChromium(modules, chromiumPath);
+  browser = await launchChromium();
 });
 
 after(async () => {

@@ -8,7 +8,7 @@
 // neither the page nor the program holds a key, button, finger or command
 // button, and nothing was thrown; afterwards the toy still plays a course.
 //
-// Run by CTest with the environment of scenarios.test.mjs, and:
+// Run by CTest with the page tests' environment (toy_page.mjs), and:
 //   BALLCOURSE_STORM_EVENTS  events to send; set, all of them are sent however
 //                            long it takes [1500, or fewer once kStormSeconds pass]
 //   BALLCOURSE_STORM_SEED    the generator's seed [27]
@@ -18,20 +18,14 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {fileURLToPath} from 'node:url';
 
 import {Player} from './player.mjs';
 import {writePpm} from './ppm.mjs';
 import {parseScenario} from './scenario_format.mjs';
 import {isBall, measure} from './scenario_picture.mjs';
-import {kPhone, launchChromium, serveSite, sleep, ToyPage} from './toy_page.mjs';
+import * as harness from './toy_page.mjs';
 
-const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-const site = process.env.BALLCOURSE_WEB_SITE ?? path.join(repository, 'build-web');
-const modules = process.env.BALLCOURSE_NODE_MODULES ?? path.join(repository, 'build/browser-tests');
-const artefacts =
-  process.env.BALLCOURSE_ARTEFACT_DIR ?? path.join(repository, 'build/test-artefacts');
-const chromiumPath = process.env.BALLCOURSE_CHROMIUM ?? '/usr/bin/chromium';
+const {kPhone, sleep, ToyPage} = harness;
 const kEvents = Number(process.env.BALLCOURSE_STORM_EVENTS || 1500);
 const kSeed = Number(process.env.BALLCOURSE_STORM_SEED || 27);
 // The default storm stops sending here, however many events are left, so that
@@ -43,8 +37,8 @@ const kCourse = 'tests/scenarios/ball_rests_on_block.scenario';
 // Long enough for a frame, and for a falling ball to move: 15 ticks.
 const kStillMs = 300;
 const kQuitButton = 11; // the last of the command buttons
-const kMouseButtons = ['left', 'middle', 'right'];
-const kButtonBits = {left: 1, right: 2, middle: 4};
+const kButtonBits = {left: 1, middle: 4, right: 2}; // as DevTools counts them
+const kMouseButtons = Object.keys(kButtonBits);
 
 // mulberry32: a small generator whose whole state is its seed.
 function generator(seed) {
@@ -59,9 +53,7 @@ function generator(seed) {
 
 class Storm {
   constructor(toy, session, random) {
-    Object.assign(this, {toy, session, random, log: []});
-    this.keys = new Set();
-    this.buttons = 0; // the mouse's buttons held, as DevTools counts them
+    Object.assign(this, {toy, session, random, log: [], keys: new Set(), buttons: 0});
     this.fingers = new Map(); // id: page point
     this.pointer = toy.at(300, 300);
   }
@@ -97,17 +89,12 @@ class Storm {
   }
 
   mouse(type, extra = {}) {
-    const {x, y} = this.pointer;
-    return this.session.send('Input.dispatchMouseEvent', {
-      type,
-      x,
-      y,
-      buttons: this.buttons,
-      ...extra,
-    });
+    const event = {type, ...this.pointer, buttons: this.buttons, ...extra};
+    return this.session.send('Input.dispatchMouseEvent', event);
   }
-  touches(type) {
-    const touchPoints = [...this.fingers].map(([id, p]) => ({...p, id}));
+  // DevTools lifts the fingers a touchEnd names, and all for none.
+  touches(type, fingers = this.fingers) {
+    const touchPoints = [...fingers].map(([id, p]) => ({...p, id}));
     return this.session.send('Input.dispatchTouchEvent', {type, touchPoints});
   }
 
@@ -144,12 +131,10 @@ class Storm {
       return `wheel ${deltaY}`;
     }
     if (roll < 60) {
-      const key = this.pick(kKeys);
-      const down = this.below(2) === 0;
-      if (down) this.keys.add(key);
-      else this.keys.delete(key);
-      await this.toy.page.keyboard[down ? 'down' : 'up'](key);
-      return `key ${key} ${down ? 'down' : 'up'}`;
+      const [key, way] = [this.pick(kKeys), this.pick(['down', 'up'])];
+      this.keys[way === 'down' ? 'add' : 'delete'](key);
+      await this.toy.page.keyboard[way](key);
+      return `key ${key} ${way}`;
     }
     if (roll < 96) return this.touchEvent();
     if (roll < 97) return `turned: ${(await this.toy.turn()) || 'buffer followed'}`;
@@ -184,11 +169,10 @@ class Storm {
       return 'fingers moved';
     }
     if (roll < 9 && this.fingers.size > 0) {
-      // DevTools lifts the fingers a touchEnd names, and all for none.
       const id = this.pick([...this.fingers.keys()]);
-      const touchPoints = [{...this.fingers.get(id), id}];
+      const lifted = new Map([[id, this.fingers.get(id)]]);
       this.fingers.delete(id);
-      await this.session.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints});
+      await this.touches('touchEnd', lifted);
       return `finger ${id} lifted`;
     }
     this.fingers.clear();
@@ -211,8 +195,7 @@ class Storm {
   async letGo() {
     for (const key of this.keys) await this.toy.page.keyboard.up(key);
     this.keys.clear();
-    for (const button of kMouseButtons) {
-      if (!(this.buttons & kButtonBits[button])) continue;
+    for (const button of kMouseButtons.filter((b) => this.buttons & kButtonBits[b])) {
       this.buttons &= ~kButtonBits[button];
       await this.mouse('mouseReleased', {button, clickCount: 1});
     }
@@ -243,15 +226,10 @@ async function erasePieces(toy, random) {
     const shown = [];
     for (let i = 0; i < rgb.length / 3; i += 1) {
       const [x, y] = [i % width, Math.floor(i / width)];
-      if ((x >= 100 || y >= 200) && orange(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2])) {
-        shown.push({x, y});
-      }
+      if ((x >= 100 || y >= 200) && orange(...rgb.subarray(3 * i, 3 * i + 3))) shown.push({x, y});
     }
-    if (shown.length === 0) await sleep(100);
-    else {
-      const p = shown[Math.floor(random() * shown.length)];
-      await toy.click(p.x, p.y);
-    }
+    const p = shown.length > 0 && shown[Math.floor(random() * shown.length)];
+    await (p ? toy.click(p.x, p.y) : sleep(100));
   }
   return pieces();
 }
@@ -280,8 +258,8 @@ let server = null;
 let browser = null;
 
 before(async () => {
-  server = await serveSite(site);
-  browser = await launchChromium(modules, chromiumPath);
+  server = await harness.serveSite(harness.site);
+  browser = await harness.launchChromium();
 });
 
 after(async () => {
@@ -290,7 +268,6 @@ after(async () => {
 });
 
 test(`a storm of input (seed ${kSeed}) leaves the toy playing`, {timeout: 300000}, async (t) => {
-  console.log(`storm: seed ${kSeed}, up to ${kEvents} events`);
   const toy = await ToyPage.open(browser, server.url, kPhone);
   const random = generator(kSeed);
   const storm = new Storm(toy, await toy.context.newCDPSession(toy.page), random);
@@ -313,10 +290,8 @@ test(`a storm of input (seed ${kSeed}) leaves the toy playing`, {timeout: 300000
       await storm.relayout();
       lull = sent + 30 + storm.below(30);
     }
-    const seconds = (Date.now() - start) / 1000;
-    const figure = `storm: seed ${kSeed}, ${sent} events in ${seconds.toFixed(1)} s`;
-    t.diagnostic(figure);
-    console.log(figure);
+    const seconds = ((Date.now() - start) / 1000).toFixed(1);
+    t.diagnostic(`storm: seed ${kSeed}, ${sent} of ${kEvents} events in ${seconds} s`);
 
     // The course played after the storm: a block in the ball's path, and the
     // ball, let go from its start, comes to rest on it.
@@ -325,12 +300,12 @@ test(`a storm of input (seed ${kSeed}) leaves the toy playing`, {timeout: 300000
     const left = await clearCourse(toy, random);
     t.diagnostic(`storm: ${left} pieces left on the course`);
     const player = new Player(toy, () => '');
-    const play = async (text) => {
-      for (const step of parseScenario(text)) assert.equal(await player.play(step), '', step.text);
-    };
-    await play(fs.readFileSync(path.join(repository, kCourse), 'utf8'));
+    const course = fs.readFileSync(path.join(harness.repository, kCourse), 'utf8');
+    for (const step of parseScenario(course)) {
+      assert.equal(await player.play(step), '', step.text);
+    }
   } catch (error) {
-    const file = path.join(artefacts, 'storm', `seed-${kSeed}`);
+    const file = path.join(harness.artefacts, 'storm', `seed-${kSeed}`);
     fs.mkdirSync(path.dirname(file), {recursive: true});
     fs.writeFileSync(`${file}.log`, `${storm.log.join('\n')}\n`);
     if (!toy.page.isClosed()) writePpm(`${file}.ppm`, await toy.capture());

@@ -9,6 +9,22 @@ import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import {createRequire} from 'node:module';
+import {fileURLToPath} from 'node:url';
+
+// Where the page tests find the site, playwright-core, the browser, and
+// where they keep pictures of failures; CTest sets each (CMakeLists.txt).
+export const repository = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const setting = (name, otherwise) => process.env[name] ?? otherwise;
+export const site = setting('BALLCOURSE_WEB_SITE', path.join(repository, 'build-web'));
+export const modules = setting(
+  'BALLCOURSE_NODE_MODULES',
+  path.join(repository, 'build/browser-tests'),
+);
+export const artefacts = setting(
+  'BALLCOURSE_ARTEFACT_DIR',
+  path.join(repository, 'build/test-artefacts'),
+);
+export const chromiumPath = setting('BALLCOURSE_CHROMIUM', '/usr/bin/chromium');
 
 // The browsers the page is opened in: a desktop's window, where the canvas
 // shows at 600 by 600 CSS pixels beside the command buttons and the help,
@@ -121,6 +137,7 @@ export async function serveSite(root) {
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     // Ends kept-alive connections too: a page must not reach a closed server.
+    // Closing it again does nothing.
     close: () =>
       new Promise((resolve) => {
         server.close(resolve);
@@ -131,7 +148,7 @@ export async function serveSite(root) {
 
 // Starts Debian's Chromium through the playwright-core installed in
 // `modulesDir` (the build tree's copy; the source tree holds none).
-export async function launchChromium(modulesDir, executablePath) {
+export async function launchChromium(modulesDir = modules, executablePath = chromiumPath) {
   const require = createRequire(path.join(modulesDir, 'package.json'));
   const {chromium} = require('playwright-core');
   // The browser draws off screen: it has no business with the X server
@@ -179,30 +196,28 @@ export class ToyPage {
     if (withoutInstancing) await context.addInitScript(hideInstancing);
     const page = await context.newPage();
     const toy = new ToyPage(context, page, device);
+    const fail = async (message) => {
+      await toy.close();
+      throw new Error(message);
+    };
     await page.goto(url);
     // An error thrown while loading ends the wait: the toy will not start.
     if (!(await toy.started())) {
       const state = await page.evaluate(() => document.body.dataset.toy);
       const status = await page.locator('#status').textContent();
-      await toy.close();
-      throw new Error(
+      await fail(
         `the toy did not start: after ${kStartSeconds} s at most the page is ` +
           `"${state}", its status "${status}"${toy.firstError()}`,
       );
     }
     // A page that never asked for instancing would take the same path either way.
     if (withoutInstancing && !(await page.evaluate(() => window.instancingRefused === true))) {
-      await toy.close();
-      throw new Error(
-        'the page never asked for ANGLE_instanced_arrays, so hiding it tests nothing',
-      );
+      await fail('the page never asked for ANGLE_instanced_arrays, so hiding it tests nothing');
     }
     const box = await page.locator('#toy').boundingBox();
     const problem = (await toy.layoutProblem(box)) || (await toy.bufferProblem());
-    if (problem) {
-      await toy.close();
-      throw new Error(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
-    }
+    if (problem)
+      await fail(`on a ${device.viewport.width}x${device.viewport.height} screen ${problem}`);
     toy.place(box);
     if (!device.hasTouch) await toy.move(500, 500);
     return toy;
@@ -433,12 +448,6 @@ export class ToyPage {
   // A letter key; a capital arrives as the capital, as with Shift held.
   async key(letter) {
     await this.page.keyboard.press(letter);
-  }
-  async keyDown(letter) {
-    await this.page.keyboard.down(letter);
-  }
-  async keyUp(letter) {
-    await this.page.keyboard.up(letter);
   }
 
   // The canvas as the page shows it (on its white background), shrunk to the
